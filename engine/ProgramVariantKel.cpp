@@ -1,0 +1,16 @@
+// The screen saver's side of the program variant hooks.
+#include "engine/ProgramVariant.h"
+
+bool IsWallpaperProgram() { return false; }
+
+int DefaultVisualIndex() { return 1; }  // Local Image
+
+const wchar_t* VisualIndexValueName() { return L"CurrentVisualIndex"; }
+const wchar_t* PowerIndexValueName() { return L"CurrentPowerIndex"; }
+
+// One or two saver processes are allowed (the preview and the real show can
+// overlap); a third, or the wallpaper program running, blocks the show.
+bool IsAnotherInstanceByRule(int matches, bool wallpaperFound) { return wallpaperFound || matches > 2; }
+
+void ReplaceSystemScreenSaver() {}
+void RestoreSystemScreenSaver() {}

@@ -1,0 +1,36 @@
+#pragma once
+#include <d3d9.h>
+
+// Owns the Direct3D object and the show's one device, created windowed on the
+// worker's window, and draws each frame.
+class CScrSvrDevice {
+ public:
+  // Throws StartupError when Direct3D or the device is refused.
+  CScrSvrDevice();
+  ~CScrSvrDevice();
+
+  bool RenderFrame();
+  bool CheckDevice();
+  void DrawTexturedQuad(float x, float y, float width, float height, IDirect3DTexture9* texture, int sourceLeft,
+                        int sourceTop, int sourceWidth, int sourceHeight, D3DCOLOR colour);
+  IDirect3DDevice9* GetDevice() { return device_; }
+
+ private:
+  IDirect3D9* d3d_ = nullptr;
+  D3DPRESENT_PARAMETERS present_ = {};
+  IDirect3DDevice9* device_ = nullptr;
+};
+
+CScrSvrDevice* GetScrSvrDevice();
+
+// Vertex of the pre-transformed textured quad.
+struct QuadVertex {
+  float x, y, z, rhw;
+  D3DCOLOR colour;
+  float u, v;
+};
+constexpr DWORD kQuadVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+// The four corners of a quad covering (x, y, width, height), shifted by half a
+// pixel so that texels land on pixels, in triangle-strip order.
+void BuildQuadVertices(float x, float y, float width, float height, D3DCOLOR colour, QuadVertex vertices[4]);

@@ -1,0 +1,232 @@
+#include "engine/ScrSvrThread.h"
+
+#include <objbase.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "engine/InstanceCheck.h"
+#include "engine/Logic.h"
+#include "engine/ProgramVariant.h"
+#include "engine/ScrSvrApp.h"
+#include "engine/ScrSvrDevice.h"
+#include "engine/Settings.h"
+#include "engine/StartupError.h"
+#include "media/ListPlayer.h"
+#include "media/Randomizer.h"
+#include "platform/HighResTimer.h"
+#include "platform/Trace.h"
+
+namespace {
+
+CScrSvrThread* g_thread = nullptr;
+
+struct StopFlag {
+  CRITICAL_SECTION lock;
+  bool requested = false;
+  StopFlag() { InitializeCriticalSection(&lock); }
+  // Never deleted: it must outlive every thread object.
+};
+
+StopFlag& Stop() {
+  static StopFlag* flag = new StopFlag();
+  return *flag;
+}
+
+std::wstring ComFailureText(HRESULT hr) {
+  wchar_t text[96];
+  swprintf(text, 96, L"CoInitializeEx failed (0x%08lX)", static_cast<unsigned long>(hr));
+  return text;
+}
+
+}  // namespace
+
+void RequestScrSvrStop() {
+  StopFlag& flag = Stop();
+  EnterCriticalSection(&flag.lock);
+  flag.requested = true;
+  LeaveCriticalSection(&flag.lock);
+}
+
+void ClearScrSvrStopRequest() {
+  StopFlag& flag = Stop();
+  EnterCriticalSection(&flag.lock);
+  flag.requested = false;
+  LeaveCriticalSection(&flag.lock);
+}
+
+bool IsScrSvrStopRequested() {
+  StopFlag& flag = Stop();
+  EnterCriticalSection(&flag.lock);
+  bool requested = flag.requested;
+  LeaveCriticalSection(&flag.lock);
+  return requested;
+}
+
+CScrSvrThread* GetScrSvrThread() { return g_thread; }
+
+CScrSvrThread::CScrSvrThread(HWND window) : window_(window) {
+  g_thread = this;
+  try {
+    Build();
+  } catch (...) {
+    Teardown();
+    throw;
+  }
+}
+
+CScrSvrThread::~CScrSvrThread() { Teardown(); }
+
+void CScrSvrThread::Build() {
+  HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (FAILED(hr)) throw StartupError{ComFailureText(hr)};
+  comInitialised_ = true;
+  Trace(L"build: COM");
+  timeBeginPeriod(1);
+  timerPeriodSet_ = true;
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  LoadSettings();
+  Trace(L"build: settings");
+  player_ = new KEL_TamListPlayer();
+  InitPlayer(window_);
+  Trace(L"build: player");
+  logic_ = new KEL_Logic();
+  KEL_Logic::RequestCatalogReload();
+  Trace(L"build: logic");
+  randomizer_ = new Tam_Randomizer();
+  randomizer_->CreateSlots(4);
+  Trace(L"build: randomizer");
+  device_ = new CScrSvrDevice();
+  Trace(L"build: device");
+  app_ = new CScrSvrApp();
+  Trace(L"build: application");
+}
+
+// Also undoes a construction that failed part way: every step checks what was
+// built.
+void CScrSvrThread::Teardown() {
+  if (player_) {
+    ReleasePlayer();
+    delete player_;
+    player_ = nullptr;
+    Trace(L"teardown: player");
+  }
+  if (randomizer_) {
+    randomizer_->ClearSlots();
+    delete randomizer_;
+    randomizer_ = nullptr;
+    Trace(L"teardown: randomizer");
+  }
+  if (logic_) {
+    KEL_Logic::Shutdown();
+    delete logic_;
+    logic_ = nullptr;
+    Trace(L"teardown: logic");
+  }
+  if (app_) {
+    delete app_;
+    app_ = nullptr;
+    Trace(L"teardown: application");
+  }
+  if (device_) {
+    delete device_;
+    device_ = nullptr;
+    Trace(L"teardown: device");
+  }
+  if (timerPeriodSet_) timeEndPeriod(1);
+  timerPeriodSet_ = false;
+  if (comInitialised_) CoUninitialize();
+  comInitialised_ = false;
+  Trace(L"teardown: done");
+  g_thread = nullptr;
+}
+
+void CScrSvrThread::Run() {
+  if (IsAnotherInstanceRunning(window_)) {
+    Trace(L"another instance");
+    MessageBoxW(nullptr, L"Only one instance allowed!", L"Kelvane Error!", MB_ICONWARNING);
+    secondInstanceFound_ = true;
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    return;
+  }
+  ReplaceSystemScreenSaver();
+  int frame = 0;
+  while (!IsStopRequested()) {
+    appTime_ = CHighResTimer::GetTime();
+    elapsedTime_ = CHighResTimer::GetElapsedTime();
+    app_->FrameMove(appTime_, elapsedTime_);
+    if (CScrSvrDevice* device = GetScrSvrDevice()) device->RenderFrame();
+    Trace(L"frame %d", ++frame);
+    Sleep(66);
+  }
+  RestoreSystemScreenSaver();
+  Trace(L"run: stopped");
+}
+
+void CScrSvrThread::Render(IDirect3DDevice9* device) {
+  if (app_) app_->FrameRender(device, appTime_, elapsedTime_);
+}
+
+void CScrSvrThread::RequestStop() { RequestScrSvrStop(); }
+
+bool CScrSvrThread::IsStopRequested() { return IsScrSvrStopRequested(); }
+
+bool CScrSvrThread::HasCursorMoved() {
+  static int lastX = 0;
+  static int lastY = 0;
+  DWORD position = GetMessagePos();
+  int x = static_cast<short>(LOWORD(position));
+  int y = static_cast<short>(HIWORD(position));
+  bool moved = (x != lastX || y != lastY) && lastX != 0 && lastY != 0;
+  lastX = x;
+  lastY = y;
+  return moved;
+}
+
+// A failure that ends the show before or during its frames is told to the
+// user and closes the window; it never leaves the process with an unhandled
+// exception.
+DWORD WINAPI ScrSvrThreadProc(LPVOID parameter) {
+  HWND window = static_cast<HWND>(parameter);
+  std::wstring failure;
+  try {
+    std::unique_ptr<CScrSvrThread> thread(new CScrSvrThread(window));
+    thread->Run();
+  } catch (const StartupError& error) {
+    failure = error.text;
+  } catch (const std::exception& error) {
+    failure = L"Unexpected failure: ";
+    for (const char* p = error.what(); *p; ++p) failure += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+  } catch (...) {
+    failure = L"Unexpected failure.";
+  }
+  if (!failure.empty()) {
+    Trace(L"failure: %s", failure.c_str());
+    MessageBoxW(nullptr, failure.c_str(), L"Kelvane Error!", MB_ICONERROR);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  }
+  return 0;
+}
+
+HANDLE StartScrSvrThread(HWND window, DWORD* threadId) {
+  ClearScrSvrStopRequest();
+  *threadId = 0;
+  return CreateThread(nullptr, 0, ScrSvrThreadProc, window, 0, threadId);
+}
+
+void StopScrSvrThread(HANDLE thread) {
+  RequestScrSvrStop();
+  if (!thread) return;
+  for (;;) {
+    DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (result != WAIT_OBJECT_0 + 1) break;
+    // Only sent messages: posted ones (the quit message among them) stay
+    // queued for the message loop.
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}

@@ -1,0 +1,66 @@
+// The screen saver's window procedure: starts the show's worker when the
+// saver window is created and stops it, waiting, when the window goes.
+#include "platform/ScreenSaverLibrary.h"
+
+#include "engine/ScrSvrThread.h"
+#include "media/ListPlayer.h"
+#include "media/MediaKind.h"
+#include "platform/Trace.h"
+
+namespace {
+
+HANDLE g_workerThread = nullptr;
+DWORD g_workerThreadId = 0;
+
+// Runs on the window thread while the worker may be using the player.
+void PausePlayback() {
+  if (GetCurrentMediaKind() == MediaKindWebMedia)
+    PauseListPlayer(true);
+  else
+    PausePlayer(true);
+}
+
+}  // namespace
+
+LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      g_workerThread = StartScrSvrThread(window, &g_workerThreadId);
+      return 0;
+
+    case WM_DESTROY: {
+      // The screen-saver library has already posted the quit message. A worker
+      // still building or ending its show is waited for too, so the process
+      // never ends under it.
+      bool showRunning = GetScrSvrThread() != nullptr;
+      if (g_workerThread) {
+        StopScrSvrThread(g_workerThread);
+        CloseHandle(g_workerThread);
+        g_workerThread = nullptr;
+        Trace(L"worker stopped");
+      }
+      if (showRunning) return 0;
+      break;
+    }
+
+    case WM_CLOSE:
+      DestroyWindow(window);
+      break;
+
+    case WM_SYSCOMMAND:
+      if (wParam == SC_CLOSE) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+      } else if (wParam == SC_MONITORPOWER && lParam != -1) {
+        PausePlayback();
+        Sleep(500);
+      }
+      break;
+
+    case WM_POWERBROADCAST:
+      PausePlayback();
+      Sleep(500);
+      SendMessageW(window, WM_CLOSE, 0, 0);
+      break;
+  }
+  return DefScreenSaverProc(window, message, wParam, lParam);
+}

@@ -1,0 +1,74 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "media/MediaEntry.h"
+#include "settings_dialog/CatalogItem.h"
+
+// The process's in-memory media library: what the catalogs name, split into
+// four lists. The live position in each list is a setting
+// (CurrentMediaIndex, CurrentPictureIndex, CurrentAdvertisingIndex), so the
+// next run continues where this one stopped.
+class KEL_TamListPlayer {
+ public:
+  KEL_TamListPlayer();
+  virtual ~KEL_TamListPlayer();
+
+  std::vector<MediaEntry> media;         // AUDIO, PLAYLIST, VIDEO and WEBM items
+  std::vector<MediaEntry> adverts;       // every item of the advertiser catalog
+  std::vector<CatalogItem> pictures;     // PICTURE items
+  std::vector<MediaEntry> catalogNodes;  // the catalog's top-level entries
+
+  // Index into pictures of the picture shown with an audio item.
+  int pairedPictureIndex = -1;
+
+  // Media entries per MediaKind, kept as the list changes: counts are asked
+  // for every added web item and every choice.
+  int kindCounts[7] = {};
+};
+
+// The process's list player, or null when none was constructed.
+KEL_TamListPlayer* GetListPlayer();
+
+// Lifetime and window.
+void InitPlayer(HWND window);
+void SetVideoWindow(HWND window);
+void ClearLists();
+void ReleasePlayer();
+
+// Filling, by the catalog loaders; each appends one record.
+bool AddMedia(const std::wstring& path, const std::wstring& parent, int kind);
+bool AddWebMedia(const std::wstring& url, const std::wstring& parent, int kind);
+bool AddAdvert(const std::wstring& path, const std::wstring& parent, int kind);
+bool AddPicture(const std::wstring& name, const std::wstring& path, const std::wstring& parent, int kind);
+bool AddCatalogNode(const std::wstring& path, const std::wstring& parent);
+
+// Counts.
+int GetAdvertCount();
+int GetPictureCount();
+int GetVideoCount();
+int GetAudioCount();
+int GetPlaylistCount();
+int GetWebMediaCount();
+int GetMediaCount();
+
+// Choosing and playing.
+bool PlayNextMedia();
+bool PlayNextAdvert();
+bool LoadNextPicture();
+bool FindPairedPicture();
+bool LoadPairedPicture();
+bool PlayFile(const std::wstring& path);
+
+// Control and queries.
+bool StopPlayer();
+bool StopListPlayer();
+bool PausePlayer(bool pause);
+bool PauseListPlayer(bool pause);
+int GetPlayerState();
+int GetCurrentMediaKind();
+void GetCurrentMediaPath(std::wstring& path);
+int GetWebMediaDuration();
+int GetPairedPictureIndex();

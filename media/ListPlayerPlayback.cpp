@@ -1,0 +1,170 @@
+// Choosing, starting and controlling the list player's items.
+#include <cwctype>
+
+#include "engine/Logic.h"
+#include "engine/ScrSvrApp.h"
+#include "engine/Settings.h"
+#include "media/ListPlayer.h"
+#include "media/MediaKind.h"
+#include "media/Randomizer.h"
+#include "media/VlcPlayer.h"
+#include "platform/Trace.h"
+
+namespace {
+
+enum Slot { SlotPictures = 0, SlotMedia = 1, SlotAdverts = 2 };
+
+// In order, or through the list's shuffled order when RandomMedia is set; an
+// index outside the list starts it again.
+void AdvanceIndex(int* index, int count, Slot slot) {
+  if (RandomMedia) {
+    Tam_Randomizer* randomizer = GetRandomizer();
+    *index = randomizer ? randomizer->NextIndex(slot) : -1;
+  } else {
+    *index = *index + 1;
+    if (*index >= count) *index = 0;
+  }
+  if (*index < 0 || *index >= count) *index = 0;
+}
+
+std::wstring WithBackslashes(std::wstring path) {
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+bool PlayPath(const std::wstring& path) {
+  CVlcPlayer& vlc = GetVlcPlayer();
+  libvlc_media_t* media = vlc.NewMediaFromPath(path);
+  if (!media) return false;
+  return vlc.PlayMedia(media);
+}
+
+bool LoadPictureTexture(const CatalogItem& picture) {
+  CScrSvrApp* app = GetScrSvrApp();
+  if (!app) return false;
+  app->ReleaseTexture();
+  return app->LoadTexture(picture.path);
+}
+
+bool SameLeadingText(const std::wstring& a, const std::wstring& b) {
+  size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i)
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  return true;
+}
+
+}  // namespace
+
+void InitPlayer(HWND window) {
+  CVlcPlayer& vlc = GetVlcPlayer();
+  vlc.OpenLibrary(KEL_TARGETDIR);
+  vlc.SetOutputWindow(window);
+}
+
+void SetVideoWindow(HWND window) { GetVlcPlayer().SetOutputWindow(window); }
+
+void ReleasePlayer() { GetVlcPlayer().CloseLibrary(); }
+
+bool PlayNextMedia() {
+  KEL_TamListPlayer* player = GetListPlayer();
+  if (!player || GetMediaCount() == 0) return false;
+  AdvanceIndex(&CurrentMediaIndex, static_cast<int>(player->media.size()), SlotMedia);
+  const MediaEntry& entry = player->media[CurrentMediaIndex];
+  Trace(L"media %d kind %d: %s", CurrentMediaIndex, entry.kind, entry.path.c_str());
+  ApplyVisualOptionsForKind(GetCurrentMediaKind());
+  CVlcPlayer& vlc = GetVlcPlayer();
+  if (entry.kind == MediaKindWebMedia) {
+    vlc.PlayListItem(vlc.ListItemAt(entry.listIndex));
+  } else {
+    PlayPath(WithBackslashes(entry.path));
+  }
+  return true;
+}
+
+bool PlayNextAdvert() {
+  KEL_TamListPlayer* player = GetListPlayer();
+  if (!player || player->adverts.empty()) return false;
+  AdvanceIndex(&CurrentAdvertisingIndex, static_cast<int>(player->adverts.size()), SlotAdverts);
+  std::wstring path = WithBackslashes(player->adverts[CurrentAdvertisingIndex].path);
+  Trace(L"advert %d: %s", CurrentAdvertisingIndex, path.c_str());
+  ApplyAdvertVisualOptions();
+  PlayPath(path);
+  return true;
+}
+
+// A picture that fails to load is skipped by the next call.
+bool LoadNextPicture() {
+  KEL_TamListPlayer* player = GetListPlayer();
+  if (!player || player->pictures.empty()) return false;
+  int count = static_cast<int>(player->pictures.size());
+  AdvanceIndex(&CurrentPictureIndex, count, SlotPictures);
+  if (LoadPictureTexture(player->pictures[CurrentPictureIndex])) return true;
+  CurrentPictureIndex = CurrentPictureIndex + 1;
+  if (CurrentPictureIndex >= count) CurrentPictureIndex = 0;
+  return false;
+}
+
+// The next picture whose folder and the audio item's folder share their
+// leading part, ignoring case.
+bool FindPairedPicture() {
+  KEL_TamListPlayer* player = GetListPlayer();
+  if (!player || player->pictures.empty()) return false;
+  std::wstring key;
+  int index = CurrentMediaIndex;
+  if (index >= 0 && index < static_cast<int>(player->media.size()) &&
+      player->media[index].kind == MediaKindAudio)
+    key = player->media[index].parent;
+  int count = static_cast<int>(player->pictures.size());
+  for (int step = 0; step <= count; ++step) {
+    int& paired = player->pairedPictureIndex;
+    paired = paired + 1;
+    if (paired >= count || paired < 0) paired = 0;
+    const std::wstring& parent = player->pictures[paired].parent;
+    if (!key.empty() && !parent.empty() && SameLeadingText(key, parent)) return true;
+  }
+  return false;
+}
+
+bool LoadPairedPicture() {
+  KEL_TamListPlayer* player = GetListPlayer();
+  if (!player) return false;
+  int count = static_cast<int>(player->pictures.size());
+  int& paired = player->pairedPictureIndex;
+  if (paired < 0 || paired >= count) return false;
+  if (!GetScrSvrApp()) return false;
+  if (LoadPictureTexture(player->pictures[paired])) return true;
+  paired = paired + 1;
+  if (paired >= count || paired < 0) paired = 0;
+  return false;
+}
+
+bool PlayFile(const std::wstring& path) {
+  PlayPath(path);
+  return true;
+}
+
+bool StopPlayer() {
+  GetVlcPlayer().MediaPlayerStop();
+  return true;
+}
+
+bool StopListPlayer() {
+  GetVlcPlayer().ListPlayerStop();
+  return true;
+}
+
+bool PausePlayer(bool pause) {
+  Trace(L"pause player %d", pause ? 1 : 0);
+  return GetVlcPlayer().MediaPlayerPause(pause);
+}
+
+bool PauseListPlayer(bool pause) {
+  Trace(L"pause list player %d", pause ? 1 : 0);
+  return GetVlcPlayer().ListPlayerPause(pause);
+}
+
+int GetPlayerState() {
+  CVlcPlayer& vlc = GetVlcPlayer();
+  return GetCurrentMediaKind() == MediaKindWebMedia ? vlc.ListPlayerState() : vlc.MediaPlayerState();
+}

@@ -1,0 +1,4 @@
+// Placeholder until the playback options are built.
+#include "media/VisualOptions.h"
+
+void ApplyVisualOptions(VisualMode) {}

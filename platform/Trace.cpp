@@ -1,0 +1,74 @@
+#include "platform/Trace.h"
+
+#include <windows.h>
+#include <cstdarg>
+#include <cwchar>
+#include <vector>
+
+#include "platform/HighResTimer.h"
+#include "platform/WideText.h"
+
+namespace {
+
+TraceSink g_sink = nullptr;
+
+struct TraceFile {
+  CRITICAL_SECTION lock;
+  std::wstring path;
+  TraceFile() {
+    InitializeCriticalSection(&lock);
+    DWORD n = GetEnvironmentVariableW(L"KEL_TRACE", nullptr, 0);
+    if (n > 1) {
+      std::vector<wchar_t> buf(n);
+      GetEnvironmentVariableW(L"KEL_TRACE", buf.data(), n);
+      path = buf.data();
+    }
+  }
+};
+
+TraceFile& File() {
+  static TraceFile file;
+  return file;
+}
+
+}  // namespace
+
+bool TraceEnabled() { return g_sink != nullptr || !File().path.empty(); }
+
+void SetTraceSinkForTests(TraceSink sink) { g_sink = sink; }
+
+void Trace(const wchar_t* format, ...) {
+  if (!TraceEnabled()) return;
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int n = _vscwprintf(format, copy);
+  va_end(copy);
+  std::wstring text;
+  if (n > 0) {
+    text.resize(static_cast<size_t>(n) + 1);
+    _vsnwprintf(&text[0], text.size(), format, args);
+    text.resize(static_cast<size_t>(n));
+  }
+  va_end(args);
+
+  if (g_sink) {
+    g_sink(text);
+    return;
+  }
+  // Time stamp in milliseconds of the show's clock, so a test can read pacing.
+  wchar_t stamp[32];
+  swprintf(stamp, 32, L"%.3f ", CHighResTimer::GetAbsoluteTime());
+  std::string line = WideToUtf8(stamp + text) + "\n";
+  TraceFile& f = File();
+  EnterCriticalSection(&f.lock);
+  HANDLE h = CreateFileW(f.path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(h);
+  }
+  LeaveCriticalSection(&f.lock);
+}

@@ -1,0 +1,55 @@
+#include "support/ChildProcess.h"
+
+#include <vector>
+
+ChildProcess::~ChildProcess() {
+  Kill();
+  if (process_) CloseHandle(process_);
+}
+
+bool ChildProcess::Start(const std::wstring& program, const std::wstring& arguments,
+                         const std::wstring& environmentEntry) {
+  std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back(L'\0');
+  std::vector<wchar_t> environment;
+  if (!environmentEntry.empty()) {
+    wchar_t* own = GetEnvironmentStringsW();
+    const wchar_t* p = own;
+    while (*p) {
+      size_t n = wcslen(p) + 1;
+      environment.insert(environment.end(), p, p + n);
+      p += n;
+    }
+    FreeEnvironmentStringsW(own);
+    environment.insert(environment.end(), environmentEntry.begin(), environmentEntry.end());
+    environment.push_back(L'\0');
+    environment.push_back(L'\0');
+  }
+  STARTUPINFOW si = {sizeof(si)};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                      environment.empty() ? nullptr : environment.data(), nullptr, &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  id_ = pi.dwProcessId;
+  exitCode_ = STILL_ACTIVE;
+  return true;
+}
+
+bool ChildProcess::Wait(DWORD milliseconds) {
+  if (!process_) return true;
+  if (WaitForSingleObject(process_, milliseconds) != WAIT_OBJECT_0) return false;
+  GetExitCodeProcess(process_, &exitCode_);
+  return true;
+}
+
+bool ChildProcess::IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+void ChildProcess::Kill() {
+  if (IsRunning()) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+}

@@ -1,0 +1,126 @@
+#include "support/MediaFixtures.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+uint32_t Crc32(const std::string& data, size_t from = 0) {
+  static uint32_t table[256];
+  static bool ready = false;
+  if (!ready) {
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      table[n] = c;
+    }
+    ready = true;
+  }
+  uint32_t crc = 0xFFFFFFFFu;
+  for (size_t i = from; i < data.size(); ++i) crc = table[(crc ^ static_cast<uint8_t>(data[i])) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+void PutBig32(std::string& out, uint32_t v) {
+  out += static_cast<char>(v >> 24);
+  out += static_cast<char>(v >> 16);
+  out += static_cast<char>(v >> 8);
+  out += static_cast<char>(v);
+}
+
+void PutLittle(std::string& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
+}
+
+void PngChunk(std::string& png, const char* type, const std::string& data) {
+  PutBig32(png, static_cast<uint32_t>(data.size()));
+  std::string body = std::string(type, 4) + data;
+  png += body;
+  PutBig32(png, Crc32(body));
+}
+
+// zlib stream of stored (uncompressed) deflate blocks.
+std::string StoredZlib(const std::string& raw) {
+  std::string out = "\x78\x01";
+  size_t pos = 0;
+  do {
+    size_t n = raw.size() - pos < 65535 ? raw.size() - pos : 65535;
+    bool last = pos + n == raw.size();
+    out += static_cast<char>(last ? 1 : 0);
+    PutLittle(out, static_cast<uint32_t>(n), 2);
+    PutLittle(out, static_cast<uint32_t>(~n & 0xFFFF), 2);
+    out.append(raw, pos, n);
+    pos += n;
+  } while (pos < raw.size());
+  uint32_t a = 1, b = 0;
+  for (unsigned char c : raw) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBig32(out, (b << 16) | a);
+  return out;
+}
+
+}  // namespace
+
+std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb) {
+  std::string raw;
+  raw.reserve(static_cast<size_t>(height) * (width * 3 + 1));
+  for (int y = 0; y < height; ++y) {
+    raw += '\0';  // filter: none
+    bool band = y >= height / 3 && y < 2 * height / 3;
+    uint32_t c = band ? bandRgb : rgb;
+    for (int x = 0; x < width; ++x) {
+      raw += static_cast<char>(c >> 16);
+      raw += static_cast<char>(c >> 8);
+      raw += static_cast<char>(c);
+    }
+  }
+  std::string png = "\x89PNG\r\n\x1a\n";
+  std::string header;
+  PutBig32(header, static_cast<uint32_t>(width));
+  PutBig32(header, static_cast<uint32_t>(height));
+  header += "\x08\x02";  // 8 bits, RGB
+  header += std::string("\0\0\0", 3);
+  PngChunk(png, "IHDR", header);
+  PngChunk(png, "IDAT", StoredZlib(raw));
+  PngChunk(png, "IEND", std::string());
+  return png;
+}
+
+std::string MakeWav(double seconds, int sampleRate, double frequency) {
+  uint32_t samples = static_cast<uint32_t>(seconds * sampleRate);
+  std::string wav = "RIFF";
+  PutLittle(wav, 36 + samples * 2, 4);
+  wav += "WAVEfmt ";
+  PutLittle(wav, 16, 4);
+  PutLittle(wav, 1, 2);  // PCM
+  PutLittle(wav, 1, 2);  // mono
+  PutLittle(wav, static_cast<uint32_t>(sampleRate), 4);
+  PutLittle(wav, static_cast<uint32_t>(sampleRate * 2), 4);
+  PutLittle(wav, 2, 2);
+  PutLittle(wav, 16, 2);
+  wav += "data";
+  PutLittle(wav, samples * 2, 4);
+  for (uint32_t i = 0; i < samples; ++i) {
+    double s = std::sin(2.0 * 3.14159265358979 * frequency * i / sampleRate);
+    PutLittle(wav, static_cast<uint32_t>(static_cast<int16_t>(s * 12000)) & 0xFFFF, 2);
+  }
+  return wav;
+}
+
+std::string MakeY4m(int width, int height, int frames, int fps, uint8_t y, uint8_t u, uint8_t v) {
+  std::string clip = "YUV4MPEG2 W" + std::to_string(width) + " H" + std::to_string(height) + " F" +
+                     std::to_string(fps) + ":1 Ip A1:1 C420jpeg\n";
+  int chromaW = (width + 1) / 2, chromaH = (height + 1) / 2;
+  for (int f = 0; f < frames; ++f) {
+    clip += "FRAME\n";
+    int bar = frames > 1 ? f * (width - width / 8) / (frames - 1) : 0;
+    for (int row = 0; row < height; ++row)
+      for (int col = 0; col < width; ++col)
+        clip += static_cast<char>(col >= bar && col < bar + width / 8 ? 235 : y);
+    clip.append(static_cast<size_t>(chromaW) * chromaH, static_cast<char>(u));
+    clip.append(static_cast<size_t>(chromaW) * chromaH, static_cast<char>(v));
+  }
+  return clip;
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Small media files made at test time.
+
+// A PNG of the given size: a solid colour with a band of a second colour, so
+// that pictures can be told apart on screen.
+std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb);
+
+// A mono 16-bit PCM WAV with a sine tone.
+std::string MakeWav(double seconds, int sampleRate = 22050, double frequency = 440.0);
+
+// A YUV4MPEG2 clip whose frames sweep a bright bar across a coloured field.
+std::string MakeY4m(int width, int height, int frames, int fps, uint8_t y, uint8_t u, uint8_t v);
