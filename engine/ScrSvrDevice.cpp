@@ -18,10 +18,14 @@ std::wstring DirectXErrorText(HRESULT hr) {
 
 CScrSvrDevice* GetScrSvrDevice() { return g_device; }
 
+// A constructor that throws leaves nothing behind: the destructor will not run.
 CScrSvrDevice::CScrSvrDevice() {
   g_device = this;
   d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-  if (!d3d_) throw StartupError{L"Direct3DCreate9(...) failed"};
+  if (!d3d_) {
+    g_device = nullptr;
+    throw StartupError{L"Direct3DCreate9(...) failed"};
+  }
 
   D3DDISPLAYMODE mode = {};
   d3d_->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode);
@@ -37,6 +41,9 @@ CScrSvrDevice::CScrSvrDevice() {
                                   &present_, &device_);
   if (FAILED(hr)) {
     device_ = nullptr;
+    d3d_->Release();
+    d3d_ = nullptr;
+    g_device = nullptr;
     throw StartupError{DirectXErrorText(hr)};
   }
 }
