@@ -18,6 +18,10 @@ const wchar_t* PowerIndexValueName();
 // scan found and whether one of them was the wallpaper program.
 bool IsAnotherInstanceByRule(int matches, bool wallpaperFound);
 
+// Whether a settings dialog can start an item while the show runs (the
+// wallpaper program's can); otherwise a player found stopped moves the show on.
+bool DialogCanPlayDuringShow();
+
 // Run-loop hooks around the frames of a show.
 void ReplaceSystemScreenSaver();
 void RestoreSystemScreenSaver();

@@ -14,3 +14,5 @@ bool IsAnotherInstanceByRule(int matches, bool wallpaperFound) { return wallpape
 
 void ReplaceSystemScreenSaver() {}
 void RestoreSystemScreenSaver() {}
+
+bool DialogCanPlayDuringShow() { return false; }

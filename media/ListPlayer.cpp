@@ -24,7 +24,10 @@ KEL_TamListPlayer::KEL_TamListPlayer() {
 }
 
 KEL_TamListPlayer::~KEL_TamListPlayer() {
-  if (g_player == this) g_player = nullptr;
+  if (g_player != this) return;
+  g_player = nullptr;
+  // The web-media list goes with the player, so the library's list follows.
+  GetVlcPlayer().ClearListLocations();
 }
 
 KEL_TamListPlayer* GetListPlayer() { return g_player; }

@@ -66,20 +66,19 @@ void SetVideoWindow(HWND window) { GetVlcPlayer().SetOutputWindow(window); }
 
 void ReleasePlayer() { GetVlcPlayer().CloseLibrary(); }
 
+// The index moves on even when nothing can be started (no libvlc), so the
+// show goes on; the result tells whether the item was started.
 bool PlayNextMedia() {
   KEL_TamListPlayer* player = GetListPlayer();
-  if (!player || GetMediaCount() == 0) return false;
-  AdvanceIndex(&CurrentMediaIndex, static_cast<int>(player->media.size()), SlotMedia);
+  int count = GetMediaCount();
+  if (!player || count == 0) return false;
+  AdvanceIndex(&CurrentMediaIndex, count, SlotMedia);
   const MediaEntry& entry = player->media[CurrentMediaIndex];
   Trace(L"media %d kind %d: %s", CurrentMediaIndex, entry.kind, entry.path.c_str());
   ApplyVisualOptionsForKind(GetCurrentMediaKind());
   CVlcPlayer& vlc = GetVlcPlayer();
-  if (entry.kind == MediaKindWebMedia) {
-    vlc.PlayListItem(vlc.ListItemAt(entry.listIndex));
-  } else {
-    PlayPath(WithBackslashes(entry.path));
-  }
-  return true;
+  if (entry.kind == MediaKindWebMedia) return vlc.PlayListItem(vlc.ListItemAt(entry.listIndex)) == 0;
+  return PlayPath(WithBackslashes(entry.path));
 }
 
 bool PlayNextAdvert() {
@@ -89,8 +88,7 @@ bool PlayNextAdvert() {
   std::wstring path = WithBackslashes(player->adverts[CurrentAdvertisingIndex].path);
   Trace(L"advert %d: %s", CurrentAdvertisingIndex, path.c_str());
   ApplyAdvertVisualOptions();
-  PlayPath(path);
-  return true;
+  return PlayPath(path);
 }
 
 // A picture that fails to load is skipped by the next call.
@@ -99,10 +97,11 @@ bool LoadNextPicture() {
   if (!player || player->pictures.empty()) return false;
   int count = static_cast<int>(player->pictures.size());
   AdvanceIndex(&CurrentPictureIndex, count, SlotPictures);
-  if (LoadPictureTexture(player->pictures[CurrentPictureIndex])) return true;
-  CurrentPictureIndex = CurrentPictureIndex + 1;
-  if (CurrentPictureIndex >= count) CurrentPictureIndex = 0;
-  return false;
+  // Without an application object nothing was tried, so nothing is skipped.
+  if (!GetScrSvrApp()) return false;
+  // A picture that fails keeps its place: the next call advances past it to
+  // the picture after it, which would be skipped too if the index moved here.
+  return LoadPictureTexture(player->pictures[CurrentPictureIndex]);
 }
 
 // The next picture whose folder and the audio item's folder share their
@@ -139,20 +138,12 @@ bool LoadPairedPicture() {
   return false;
 }
 
-bool PlayFile(const std::wstring& path) {
-  PlayPath(path);
-  return true;
-}
+// The path goes to libvlc as given.
+bool PlayFile(const std::wstring& path) { return PlayPath(path); }
 
-bool StopPlayer() {
-  GetVlcPlayer().MediaPlayerStop();
-  return true;
-}
+bool StopPlayer() { return GetVlcPlayer().MediaPlayerStop(); }
 
-bool StopListPlayer() {
-  GetVlcPlayer().ListPlayerStop();
-  return true;
-}
+bool StopListPlayer() { return GetVlcPlayer().ListPlayerStop(); }
 
 bool PausePlayer(bool pause) {
   Trace(L"pause player %d", pause ? 1 : 0);

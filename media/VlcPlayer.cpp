@@ -1,42 +1,364 @@
-// Placeholder until libvlc is bound: every operation finds no library.
 #include "media/VlcPlayer.h"
 
+#include "media/VlcLibrary.h"
+#include "platform/Trace.h"
+#include "platform/WideText.h"
+
 namespace {
-CVlcPlayer g_vlc;
-std::vector<std::string> g_options;
+
+// libvlc_Error: what the show sees for an item that cannot play.
+constexpr int kStateError = 7;
+
+void HandleSentMessages() {
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 }  // namespace
 
-CVlcPlayer& GetVlcPlayer() { return g_vlc; }
+class CVlcPlayer::SharedUse {
+ public:
+  explicit SharedUse(CVlcPlayer* player) : player_(player) { player_->LockShared(); }
+  ~SharedUse() { ReleaseSRWLockShared(&player_->lock_); }
+  SharedUse(const SharedUse&) = delete;
+  SharedUse& operator=(const SharedUse&) = delete;
 
-bool CVlcPlayer::OpenLibrary(const std::wstring&) {
-  g_options.clear();
+ private:
+  CVlcPlayer* player_;
+};
+
+class CVlcPlayer::ExclusiveUse {
+ public:
+  explicit ExclusiveUse(CVlcPlayer* player) : player_(player) { player_->LockExclusive(); }
+  ~ExclusiveUse() { ReleaseSRWLockExclusive(&player_->lock_); }
+  ExclusiveUse(const ExclusiveUse&) = delete;
+  ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+
+ private:
+  CVlcPlayer* player_;
+};
+
+CVlcPlayer& GetVlcPlayer() {
+  static CVlcPlayer player;
+  return player;
+}
+
+CVlcPlayer::CVlcPlayer() : optionSlots_(kMaxOptions) {}
+
+void CVlcPlayer::LockShared() {
+  if (TryAcquireSRWLockShared(&lock_)) return;
+  if (windowThread_.load() != GetCurrentThreadId()) {
+    AcquireSRWLockShared(&lock_);
+    return;
+  }
+  while (!TryAcquireSRWLockShared(&lock_)) HandleSentMessages();
+}
+
+void CVlcPlayer::LockExclusive() {
+  if (TryAcquireSRWLockExclusive(&lock_)) return;
+  if (windowThread_.load() != GetCurrentThreadId()) {
+    AcquireSRWLockExclusive(&lock_);
+    return;
+  }
+  while (!TryAcquireSRWLockExclusive(&lock_)) HandleSentMessages();
+}
+
+// The start-up argument is deliberately one string: libvlc takes everything
+// after "-I" as that option's value, so its own default audio and video
+// outputs stay in force. libvlc 3 finds its plug-ins in the "plugins" folder
+// beside libvlc.dll whatever the text says.
+bool CVlcPlayer::OpenLibrary(const std::wstring& pluginBaseFolder) {
+  ExclusiveUse use(this);
+  optionCount_ = 0;
+  for (std::string& slot : optionSlots_) slot.clear();
+  if (instance_) return true;
+  api_ = LoadVlcApi(pluginBaseFolder);
+  if (!api_) return false;
+  std::string argument = "-I--aout=dummy--vout=dummy--plugin-path=" + WideToUtf8(pluginBaseFolder) + "plugins";
+  const char* argv[] = {argument.c_str()};
+  instance_ = api_->libvlc_new(1, argv);
+  if (!instance_) {
+    Trace(L"libvlc: libvlc_new failed, no media playback");
+    return false;
+  }
+  CreatePlayersLocked();
+  if (!mediaPlayer_ || !listPlayer_ || !mediaList_) Trace(L"libvlc: a player could not be created");
+  return true;
+}
+
+void CVlcPlayer::CreatePlayersLocked() {
+  mediaPlayer_ = api_->libvlc_media_player_new(instance_);
+  listPlayer_ = api_->libvlc_media_list_player_new(instance_);
+  mediaList_ = api_->libvlc_media_list_new(instance_);
+  // Mouse movement must reach the saver window, which ends the show.
+  if (mediaPlayer_) api_->libvlc_video_set_mouse_input(mediaPlayer_, 0);
+  FillMediaListLocked();
+  if (listPlayer_ && mediaList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, mediaList_);
+  BindWindowLocked();
+}
+
+bool CVlcPlayer::CloseLibrary() {
+  ExclusiveUse use(this);
+  if (!api_) return true;
+  if (listPlayer_) {
+    api_->libvlc_media_list_player_stop(listPlayer_);
+    api_->libvlc_media_list_player_release(listPlayer_);
+    listPlayer_ = nullptr;
+  }
+  if (mediaPlayer_) {
+    api_->libvlc_media_player_stop(mediaPlayer_);
+    api_->libvlc_media_player_release(mediaPlayer_);
+    mediaPlayer_ = nullptr;
+  }
+  if (mediaList_) {
+    api_->libvlc_media_list_release(mediaList_);
+    mediaList_ = nullptr;
+  }
+  if (instance_) {
+    api_->libvlc_release(instance_);
+    instance_ = nullptr;
+  }
+  return true;
+}
+
+bool CVlcPlayer::IsOpen() {
+  SharedUse use(this);
+  return instance_ != nullptr;
+}
+
+void CVlcPlayer::AddOptionsLocked(libvlc_media_t* media) {
+  for (int i = 0; i < optionCount_; ++i) api_->libvlc_media_add_option(media, optionSlots_[i].c_str());
+}
+
+libvlc_media_t* CVlcPlayer::NewMediaFromPath(const std::wstring& path) {
+  SharedUse use(this);
+  if (!instance_) return nullptr;
+  libvlc_media_t* media = api_->libvlc_media_new_path(instance_, WideToUtf8(path).c_str());
+  if (media) AddOptionsLocked(media);
+  return media;
+}
+
+// The list holds its own reference to each media; ours goes at once.
+bool CVlcPlayer::AppendLocationLocked(const std::string& location) {
+  libvlc_media_t* media = api_->libvlc_media_new_location(instance_, location.c_str());
+  if (!media) return false;
+  api_->libvlc_media_list_lock(mediaList_);
+  int result = api_->libvlc_media_list_add_media(mediaList_, media);
+  api_->libvlc_media_list_unlock(mediaList_);
+  api_->libvlc_media_release(media);
+  return result == 0;
+}
+
+void CVlcPlayer::FillMediaListLocked() {
+  if (!instance_ || !mediaList_) return;
+  for (const std::string& location : locations_)
+    if (!AppendLocationLocked(location)) Trace(L"libvlc: location not added: %s", Utf8ToWide(location).c_str());
+}
+
+bool CVlcPlayer::AddListLocation(const std::wstring& location) {
+  ExclusiveUse use(this);
+  locations_.push_back(WideToUtf8(location));
+  if (!instance_ || !mediaList_) return false;
+  if (AppendLocationLocked(locations_.back())) return true;
+  Trace(L"libvlc: location not added: %s", location.c_str());
   return false;
 }
-bool CVlcPlayer::CloseLibrary() { return true; }
-bool CVlcPlayer::IsOpen() const { return false; }
-libvlc_media_t* CVlcPlayer::NewMediaFromPath(const std::wstring&) { return nullptr; }
-bool CVlcPlayer::AddListLocation(const std::wstring&) { return false; }
-void CVlcPlayer::ClearListLocations() {}
-bool CVlcPlayer::PlayMedia(libvlc_media_t*) { return false; }
-libvlc_media_t* CVlcPlayer::ListItemAt(int) { return nullptr; }
-int CVlcPlayer::PlayListItem(libvlc_media_t*) { return 0; }
-unsigned CVlcPlayer::ListItemDuration(int) { return 3; }
-bool CVlcPlayer::IsListItemPlaying(int) { return false; }
-bool CVlcPlayer::MediaPlayerPause(bool) { return false; }
-bool CVlcPlayer::ListPlayerPause(bool) { return false; }
-bool CVlcPlayer::MediaPlayerStop() { return false; }
-bool CVlcPlayer::ListPlayerStop() { return false; }
-int CVlcPlayer::MediaPlayerState() { return 0; }
-int CVlcPlayer::ListPlayerState() { return 0; }
-bool CVlcPlayer::MediaPlayerSetPosition(float) { return false; }
-bool CVlcPlayer::MediaPlayerWillPlay() { return false; }
-bool CVlcPlayer::ReleaseMedia(libvlc_media_t*) { return false; }
-void CVlcPlayer::SetOutputWindow(HWND) {}
-HWND CVlcPlayer::GetOutputWindow() { return nullptr; }
-void CVlcPlayer::SetMute(bool) {}
-void CVlcPlayer::RecreatePlayers() {}
-void CVlcPlayer::AddOption(const std::string& option) {
-  if (g_options.size() < 30) g_options.push_back(option);
+
+// A fresh list rather than removing items one by one: the list player may
+// still be playing one of the old items, and keeps its own reference to the
+// old list until it is given the new one.
+void CVlcPlayer::ClearListLocations() {
+  ExclusiveUse use(this);
+  locations_.clear();
+  if (!instance_ || !mediaList_) return;
+  api_->libvlc_media_list_release(mediaList_);
+  mediaList_ = api_->libvlc_media_list_new(instance_);
+  if (listPlayer_ && mediaList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, mediaList_);
 }
-void CVlcPlayer::ClearOptions() { g_options.clear(); }
-std::vector<std::string> CVlcPlayer::GetOptions() const { return g_options; }
+
+int CVlcPlayer::GetListLocationCount() {
+  SharedUse use(this);
+  return static_cast<int>(locations_.size());
+}
+
+bool CVlcPlayer::PlayMedia(libvlc_media_t* media) {
+  if (!media) return false;
+  SharedUse use(this);
+  if (!api_) return false;
+  bool started = false;
+  if (mediaPlayer_) {
+    api_->libvlc_media_player_set_media(mediaPlayer_, media);
+    started = api_->libvlc_media_player_play(mediaPlayer_) == 0;
+  }
+  api_->libvlc_media_release(media);
+  return started;
+}
+
+libvlc_media_t* CVlcPlayer::ListItemAt(int index) {
+  SharedUse use(this);
+  if (!mediaList_ || index < 0) return nullptr;
+  api_->libvlc_media_list_lock(mediaList_);
+  libvlc_media_t* item = nullptr;
+  if (index < api_->libvlc_media_list_count(mediaList_)) item = api_->libvlc_media_list_item_at_index(mediaList_, index);
+  api_->libvlc_media_list_unlock(mediaList_);
+  return item;
+}
+
+int CVlcPlayer::PlayListItem(libvlc_media_t* item) {
+  SharedUse use(this);
+  if (!api_) return -1;
+  int result = -1;
+  if (listPlayer_ && mediaList_) {
+    if (item) AddOptionsLocked(item);
+    api_->libvlc_media_list_player_set_media_list(listPlayer_, mediaList_);
+    if (item) result = api_->libvlc_media_list_player_play_item(listPlayer_, item);
+  }
+  if (item) api_->libvlc_media_release(item);
+  return result;
+}
+
+unsigned CVlcPlayer::ListItemDuration(int index) {
+  libvlc_media_t* item = ListItemAt(index);
+  if (!item) return 3;
+  SharedUse use(this);
+  unsigned milliseconds = static_cast<unsigned>(api_->libvlc_media_get_duration(item));
+  api_->libvlc_media_release(item);
+  return milliseconds / 1000 + 1;
+}
+
+bool CVlcPlayer::IsListItemPlaying(int index) {
+  libvlc_media_t* item = ListItemAt(index);
+  if (!item) return false;
+  ReleaseMedia(item);
+  return ListPlayerState() == 3;
+}
+
+// Setting the pause rather than toggling it: a second power event must not
+// resume a paused item.
+bool CVlcPlayer::MediaPlayerPause(bool pause) {
+  SharedUse use(this);
+  if (!mediaPlayer_) return false;
+  if (pause)
+    api_->libvlc_media_player_set_pause(mediaPlayer_, 1);
+  else
+    api_->libvlc_media_player_play(mediaPlayer_);
+  return true;
+}
+
+bool CVlcPlayer::ListPlayerPause(bool pause) {
+  SharedUse use(this);
+  if (!listPlayer_) return false;
+  if (pause)
+    api_->libvlc_media_list_player_set_pause(listPlayer_, 1);
+  else
+    api_->libvlc_media_list_player_play(listPlayer_);
+  return true;
+}
+
+bool CVlcPlayer::MediaPlayerStop() {
+  SharedUse use(this);
+  if (!mediaPlayer_) return false;
+  api_->libvlc_media_player_stop(mediaPlayer_);
+  return true;
+}
+
+bool CVlcPlayer::ListPlayerStop() {
+  SharedUse use(this);
+  if (!listPlayer_) return false;
+  api_->libvlc_media_list_player_stop(listPlayer_);
+  return true;
+}
+
+int CVlcPlayer::MediaPlayerState() {
+  SharedUse use(this);
+  if (!mediaPlayer_) return kStateError;
+  return static_cast<int>(api_->libvlc_media_player_get_state(mediaPlayer_));
+}
+
+int CVlcPlayer::ListPlayerState() {
+  SharedUse use(this);
+  if (!listPlayer_) return kStateError;
+  return static_cast<int>(api_->libvlc_media_list_player_get_state(listPlayer_));
+}
+
+bool CVlcPlayer::MediaPlayerSetPosition(float position) {
+  SharedUse use(this);
+  if (!mediaPlayer_) return false;
+  api_->libvlc_media_player_set_position(mediaPlayer_, position);
+  return true;
+}
+
+bool CVlcPlayer::MediaPlayerWillPlay() {
+  SharedUse use(this);
+  return mediaPlayer_ && api_->libvlc_media_player_will_play(mediaPlayer_) != 0;
+}
+
+bool CVlcPlayer::ReleaseMedia(libvlc_media_t* media) {
+  if (!media) return false;
+  SharedUse use(this);
+  if (!api_) return false;
+  api_->libvlc_media_release(media);
+  return true;
+}
+
+void CVlcPlayer::BindWindowLocked() {
+  if (!mediaPlayer_) return;
+  if (listPlayer_) api_->libvlc_media_list_player_set_media_player(listPlayer_, mediaPlayer_);
+  if (window_) api_->libvlc_media_player_set_hwnd(mediaPlayer_, window_);
+}
+
+void CVlcPlayer::SetOutputWindow(HWND window) {
+  ExclusiveUse use(this);
+  window_ = window;
+  windowThread_.store(window ? GetWindowThreadProcessId(window, nullptr) : 0);
+  BindWindowLocked();
+}
+
+HWND CVlcPlayer::GetOutputWindow() {
+  SharedUse use(this);
+  if (!mediaPlayer_) return nullptr;
+  return static_cast<HWND>(api_->libvlc_media_player_get_hwnd(mediaPlayer_));
+}
+
+void CVlcPlayer::SetMute(bool mute) {
+  SharedUse use(this);
+  if (mediaPlayer_) api_->libvlc_audio_set_mute(mediaPlayer_, mute ? 1 : 0);
+}
+
+// Goom needs players created after its options were set. The new ones get
+// the stored list locations, the list attached and the output window at
+// once, so web media stay playable and the next item shows in the window.
+void CVlcPlayer::RecreatePlayers() {
+  ExclusiveUse use(this);
+  if (!instance_) return;
+  if (listPlayer_) api_->libvlc_media_list_player_stop(listPlayer_);
+  if (mediaPlayer_) api_->libvlc_media_player_stop(mediaPlayer_);
+  if (mediaList_) api_->libvlc_media_list_release(mediaList_);
+  if (listPlayer_) api_->libvlc_media_list_player_release(listPlayer_);
+  if (mediaPlayer_) api_->libvlc_media_player_release(mediaPlayer_);
+  mediaList_ = nullptr;
+  listPlayer_ = nullptr;
+  mediaPlayer_ = nullptr;
+  CreatePlayersLocked();
+}
+
+bool CVlcPlayer::AddOption(const std::string& option) {
+  ExclusiveUse use(this);
+  if (optionCount_ >= kMaxOptions) {
+    Trace(L"option table full, dropped: %s", Utf8ToWide(option).c_str());
+    return false;
+  }
+  optionSlots_[optionCount_++].assign(option);
+  return true;
+}
+
+void CVlcPlayer::ClearOptions() {
+  ExclusiveUse use(this);
+  optionCount_ = 0;
+}
+
+std::vector<std::string> CVlcPlayer::GetOptions() {
+  SharedUse use(this);
+  return std::vector<std::string>(optionSlots_.begin(), optionSlots_.begin() + optionCount_);
+}

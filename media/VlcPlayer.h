@@ -1,9 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
+struct VlcApi;
 struct libvlc_instance_t;
 struct libvlc_media_t;
 struct libvlc_media_player_t;
@@ -13,20 +15,35 @@ struct libvlc_media_list_player_t;
 // The one owner of libvlc: one library instance, one media player, one
 // media-list player and one media list, with the option strings that every
 // media created or started next receives. Every operation checks its handles:
-// without libvlc (not installed, or not opened in this process) it does
-// nothing and reports failure.
+// without libvlc (not installed, not opened in this process, or libvlc_new
+// failed) it does nothing and reports failure.
+//
+// Paths, locations and options go to libvlc as UTF-8.
+//
+// The worker thread makes almost every call; the window thread pauses,
+// stops and asks for the state (power events, the wallpaper's dialog). One
+// lock guards the handles: shared for using them, exclusive for replacing
+// them or changing the option table and the list locations.
 class CVlcPlayer {
  public:
+  static constexpr int kMaxOptions = 30;
+
+  CVlcPlayer();
+  CVlcPlayer(const CVlcPlayer&) = delete;
+  CVlcPlayer& operator=(const CVlcPlayer&) = delete;
+
   bool OpenLibrary(const std::wstring& pluginBaseFolder);
   bool CloseLibrary();
-  bool IsOpen() const;
+  bool IsOpen();
 
   // The caller owns the returned media (PlayMedia takes it over).
   libvlc_media_t* NewMediaFromPath(const std::wstring& path);
-  // Appends a location to the media list; returns nothing the caller keeps.
+  // Appends a location to the media list. The locations are kept, so the
+  // media list can be rebuilt whenever libvlc's is replaced.
   bool AddListLocation(const std::wstring& location);
   // Empties the media list, so that it follows a reloaded web-media list.
   void ClearListLocations();
+  int GetListLocationCount();
   bool PlayMedia(libvlc_media_t* media);
   // The caller owns the returned item (PlayListItem takes it over).
   libvlc_media_t* ListItemAt(int index);
@@ -34,10 +51,13 @@ class CVlcPlayer {
   unsigned ListItemDuration(int index);
   bool IsListItemPlaying(int index);
 
+  // true pauses (a paused item stays paused), false resumes.
   bool MediaPlayerPause(bool pause);
   bool ListPlayerPause(bool pause);
   bool MediaPlayerStop();
   bool ListPlayerStop();
+  // libvlc's player state; 7 (error) without a player, so a show never
+  // waits on an item that cannot play.
   int MediaPlayerState();
   int ListPlayerState();
   bool MediaPlayerSetPosition(float position);
@@ -49,11 +69,42 @@ class CVlcPlayer {
   void SetMute(bool mute);
   void RecreatePlayers();
 
-  // The option table for the next media.
-  void AddOption(const std::string& option);
+  // The option table for the next media: at most kMaxOptions entries; a
+  // further one is dropped (and traced), and AddOption returns false.
+  bool AddOption(const std::string& option);
   void ClearOptions();
-  std::vector<std::string> GetOptions() const;
+  std::vector<std::string> GetOptions();
+
+ private:
+  class SharedUse;
+  class ExclusiveUse;
+
+  void CreatePlayersLocked();
+  void FillMediaListLocked();
+  bool AppendLocationLocked(const std::string& location);
+  void BindWindowLocked();
+  void AddOptionsLocked(libvlc_media_t* media);
+  void LockShared();
+  void LockExclusive();
+
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  // The thread that owns the output window: while it waits for the lock it
+  // keeps handling sent messages, since libvlc may be closing a video window
+  // inside that window at that moment.
+  std::atomic<DWORD> windowThread_{0};
+
+  const VlcApi* api_ = nullptr;
+  libvlc_instance_t* instance_ = nullptr;
+  libvlc_media_player_t* mediaPlayer_ = nullptr;
+  libvlc_media_list_player_t* listPlayer_ = nullptr;
+  libvlc_media_list_t* mediaList_ = nullptr;
+  HWND window_ = nullptr;
+
+  // Slots keep their text when cleared, so refilling them reuses the memory.
+  std::vector<std::string> optionSlots_;
+  int optionCount_ = 0;
+  std::vector<std::string> locations_;  // UTF-8, in media-list order
 };
 
-// The process's one libvlc wrapper (static storage; nothing to construct).
+// The process's one libvlc wrapper.
 CVlcPlayer& GetVlcPlayer();

@@ -47,10 +47,10 @@ class ScreenSaverProcTest : public testing::Test {
     while (PeekMessageW(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++count;
     return count;
   }
+  // Dispatched, not just removed: a window's WM_PAINT stays until painted.
   void DrainQueue() {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
   HWND window = nullptr;
   TraceRecorder trace;

@@ -61,16 +61,22 @@ std::string StoredZlib(const std::string& raw) {
   return out;
 }
 
-}  // namespace
+// Digits 0-9 in a 5x7 grid, one row of five bits per byte.
+const uint8_t kDigits[10][7] = {
+    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
+    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}, {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
+    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}, {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
+    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}, {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
+    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}, {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},
+};
 
-std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb) {
+std::string EncodePng(int width, int height, const std::vector<uint32_t>& pixels) {
   std::string raw;
   raw.reserve(static_cast<size_t>(height) * (width * 3 + 1));
   for (int y = 0; y < height; ++y) {
     raw += '\0';  // filter: none
-    bool band = y >= height / 3 && y < 2 * height / 3;
-    uint32_t c = band ? bandRgb : rgb;
     for (int x = 0; x < width; ++x) {
+      uint32_t c = pixels[static_cast<size_t>(y) * width + x];
       raw += static_cast<char>(c >> 16);
       raw += static_cast<char>(c >> 8);
       raw += static_cast<char>(c);
@@ -87,6 +93,38 @@ std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb) {
   PngChunk(png, "IEND", std::string());
   return png;
 }
+
+}  // namespace
+
+std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb) {
+  return MakeNumberedPng(width, height, rgb, bandRgb, -1);
+}
+
+std::string MakeNumberedPng(int width, int height, uint32_t rgb, uint32_t bandRgb, int number) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    bool band = y >= height / 3 && y < 2 * height / 3;
+    for (int x = 0; x < width; ++x) pixels[static_cast<size_t>(y) * width + x] = band ? bandRgb : rgb;
+  }
+  if (number >= 0) {
+    std::string digits = std::to_string(number);
+    int cell = height / 12 > 0 ? height / 12 : 1;  // one font pixel
+    int textWidth = static_cast<int>(digits.size()) * 6 * cell - cell;
+    int left = (width - textWidth) / 2, top = (height - 7 * cell) / 2;
+    for (size_t d = 0; d < digits.size(); ++d)
+      for (int row = 0; row < 7; ++row)
+        for (int col = 0; col < 5; ++col) {
+          if (!(kDigits[digits[d] - '0'][row] & (0x10 >> col))) continue;
+          for (int dy = 0; dy < cell; ++dy)
+            for (int dx = 0; dx < cell; ++dx) {
+              int x = left + static_cast<int>(d) * 6 * cell + col * cell + dx, y = top + row * cell + dy;
+              if (x >= 0 && x < width && y >= 0 && y < height) pixels[static_cast<size_t>(y) * width + x] = 0xFFFFFF;
+            }
+        }
+  }
+  return EncodePng(width, height, pixels);
+}
+
 
 std::string MakeWav(double seconds, int sampleRate, double frequency) {
   uint32_t samples = static_cast<uint32_t>(seconds * sampleRate);

@@ -8,6 +8,9 @@
 // that pictures can be told apart on screen.
 std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb);
 
+// The same with a number drawn large in the middle, in white.
+std::string MakeNumberedPng(int width, int height, uint32_t rgb, uint32_t bandRgb, int number);
+
 // A mono 16-bit PCM WAV with a sine tone.
 std::string MakeWav(double seconds, int sampleRate = 22050, double frequency = 440.0);
 

@@ -1,0 +1,286 @@
+// The saver's loading, playing and watching actions: each loading action
+// waits until its item really plays, each playing action watches it until it
+// ends, fails or is stopped. All of it by polling the player once a frame.
+#include "engine/Logic.h"
+#include "engine/ProgramVariant.h"
+#include "engine/SaverActionCallbacks.h"
+#include "engine/SaverState.h"
+#include "engine/ScrSvrMachine.h"
+#include "engine/Settings.h"
+#include "media/ListPlayer.h"
+#include "media/VisualOptions.h"
+#include "platform/HighResTimer.h"
+
+namespace {
+
+enum PlayerState {
+  StateNothingSpecial = 0,
+  StateOpening = 1,
+  StateBuffering = 2,
+  StatePlaying = 3,
+  StatePaused = 4,
+  StateStopped = 5,
+  StateEnded = 6,
+  StateError = 7,
+};
+
+constexpr const wchar_t* kSelectNext = L"SAVER_SELECTNEXT_1";
+
+float Now() { return CHighResTimer::GetAbsoluteTime(); }
+
+bool LocalImagesShown() { return GetPictureCount() > 0 && CurrentVisualIndex == VisualModeLocalImage; }
+
+bool PictureIntervalOver() { return Now() - PictureStartTime > static_cast<float>(SliderVal_PictureTimeout); }
+
+// Rule A (adverts, video): an item still idle after its start failed.
+void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) {
+  switch (GetPlayerState()) {
+    case StatePlaying:
+      owner->SetState(playing);
+      break;
+    case StateNothingSpecial:
+    case StateStopped:
+    case StateEnded:
+    case StateError:
+      owner->SetState(kSelectNext);
+      break;
+    default:
+      break;  // opening, buffering, paused: wait
+  }
+}
+
+// Rule B (audio): an idle player may still be on its way.
+void LoadingRuleB(CScrSvrMachine* owner, const wchar_t* playing) {
+  switch (GetPlayerState()) {
+    case StatePlaying:
+      owner->SetState(playing);
+      break;
+    case StateStopped:
+    case StateEnded:
+    case StateError:
+      owner->SetState(kSelectNext);
+      break;
+    default:
+      break;
+  }
+}
+
+// Returns true while the item plays on (or is paused or buffering).
+bool PlayingRule(CScrSvrMachine* owner) {
+  switch (GetPlayerState()) {
+    case StatePlaying:
+    case StateBuffering:
+    case StatePaused:
+      return true;
+    case StateStopped:
+      owner->SetState(L"SAVER_PLAYERSTOPPED_1");
+      return false;
+    default:
+      StopPlayer();
+      owner->SetState(kSelectNext);
+      return false;
+  }
+}
+
+void PictureStep() {
+  if (PairImages) {
+    FindPairedPicture();
+    LoadPairedPicture();
+  } else {
+    LoadNextPicture();
+  }
+}
+
+int g_failedPictureRun = 0;
+
+}  // namespace
+
+int AdsLoadingEnter(CScrSvrMachine*, int) {
+  ForcePictureRender = 0;
+  PictureChangeDue = 0;
+  SetAdvertPlaying(true);
+  PlayNextAdvert();
+  return 0;
+}
+
+int AdsLoadingUpdate(CScrSvrMachine* owner, int) {
+  LoadingRuleA(owner, L"SAVER_ADSPLAYING_1");
+  return 0;
+}
+
+int AdsPlayingUpdate(CScrSvrMachine* owner, int) {
+  PlayingRule(owner);
+  return 0;
+}
+
+int AdsPlayingExit(CScrSvrMachine*, int) {
+  LastAdvertTime = Now();
+  return 0;
+}
+
+int VideoLoadingEnter(CScrSvrMachine*, int) {
+  ForcePictureRender = 0;
+  PictureChangeDue = 0;
+  return 0;
+}
+
+int VideoLoadingUpdate(CScrSvrMachine* owner, int) {
+  LoadingRuleA(owner, L"SAVER_VIDEOPLAYING_1");
+  return 0;
+}
+
+int VideoPlayingUpdate(CScrSvrMachine* owner, int) {
+  PlayingRule(owner);
+  return 0;
+}
+
+int WebMediaLoadingUpdate(CScrSvrMachine* owner, int) {
+  owner->SetState(L"SAVER_WEBMPLAYING_1");
+  return 0;
+}
+
+int WebMediaPlayingEnter(CScrSvrMachine*, int) {
+  WebMediaStartTime = Now();
+  return 0;
+}
+
+// A web item is watched while it plays; one that is not playing after its
+// display time is stopped and left.
+int WebMediaPlayingUpdate(CScrSvrMachine* owner, int) {
+  if (GetWebMediaCount() <= 0) {
+    owner->SetState(kSelectNext);
+    return 0;
+  }
+  if (GetPlayerState() == StatePlaying) return 0;
+  if (Now() - WebMediaStartTime > static_cast<float>(GetWebMediaDuration())) {
+    StopListPlayer();
+    owner->SetState(kSelectNext);
+  }
+  return 0;
+}
+
+// A picture that fails is skipped by the next choice; when every picture of
+// the list failed in a row, the show rests before choosing again instead of
+// spinning through them.
+int PictureOnlyLoadingEnter(CScrSvrMachine* owner, int) {
+  if (LoadNextPicture()) {
+    g_failedPictureRun = 0;
+  } else if (++g_failedPictureRun >= GetPictureCount()) {
+    g_failedPictureRun = 0;
+    SaveCurrentIndexes();
+    HoldNextChoice();
+    owner->SetState(kSelectNext);
+    return 0;
+  }
+  SaveCurrentIndexes();
+  return 0;
+}
+
+int PictureOnlyLoadingUpdate(CScrSvrMachine* owner, int) {
+  owner->SetState(L"SAVER_PICONLYPLAYING_1");
+  return 0;
+}
+
+int PictureOnlyPlayingEnter(CScrSvrMachine*, int) {
+  PictureStartTime = Now();
+  ForcePictureRender = 0;
+  return 0;
+}
+
+int PictureOnlyPlayingUpdate(CScrSvrMachine* owner, int) {
+  if (!LocalImagesShown()) {
+    owner->SetState(kSelectNext);
+  } else if (PictureIntervalOver()) {
+    PictureStartTime = Now();
+    owner->SetState(kSelectNext);
+  }
+  return 0;
+}
+
+int PictureAudioLoadingEnter(CScrSvrMachine*, int) {
+  PictureStep();
+  return 0;
+}
+
+int PictureAudioLoadingUpdate(CScrSvrMachine* owner, int) {
+  LoadingRuleB(owner, L"SAVER_PICAUDIOPLAYING_1");
+  return 0;
+}
+
+int PictureAudioLoadingExit(CScrSvrMachine*, int) {
+  PictureChangeDue = 0;
+  return 0;
+}
+
+int PictureAudioPlayingEnter(CScrSvrMachine*, int) {
+  PictureStartTime = Now();
+  ForcePictureRender = 0;
+  return 0;
+}
+
+// The next picture is loaded on the frame after the interval ran out.
+int PictureAudioPlayingUpdate(CScrSvrMachine* owner, int) {
+  if (!PlayingRule(owner)) return 0;
+  if (!LocalImagesShown()) return 0;
+  if (PictureChangeDue == 1) {
+    PictureStep();
+    PictureChangeDue = 0;
+    ForcePictureRender = 0;
+  }
+  if (PictureIntervalOver()) {
+    PictureChangeDue = 1;
+    ForcePictureRender = 1;
+    PictureStartTime = Now();
+  }
+  return 0;
+}
+
+int ClearPictureRender(CScrSvrMachine*, int) {
+  ForcePictureRender = 0;
+  return 0;
+}
+
+int AudioVisualLoadingEnter(CScrSvrMachine*, int) {
+  ForcePictureRender = 0;
+  PictureChangeDue = 0;
+  return 0;
+}
+
+int AudioVisualLoadingUpdate(CScrSvrMachine* owner, int) {
+  LoadingRuleB(owner, L"SAVER_AUDIOVISUALPLAYING_1");
+  return 0;
+}
+
+int AudioVisualPlayingUpdate(CScrSvrMachine* owner, int) {
+  PlayingRule(owner);
+  return 0;
+}
+
+// A playlist started from the dialog is watched as audio is.
+int PlaylistLoadingUpdate(CScrSvrMachine* owner, int) {
+  LoadingRuleB(owner, L"SAVER_PLAYLISTPLAYING_1");
+  return 0;
+}
+
+int PlaylistPlayingUpdate(CScrSvrMachine* owner, int) {
+  PlayingRule(owner);
+  return 0;
+}
+
+// A stopped player waits for the dialog's Play where a dialog can play during
+// the show; in the screen saver nothing can, so the show moves on.
+int PlayerStoppedUpdate(CScrSvrMachine* owner, int) {
+  if (GetDialogPlayKind() != 0) {
+    KEL_Logic::ShowLoadingPicture();
+    owner->SetState(L"SAVER_SELECTPLAY_1");
+  } else if (!DialogCanPlayDuringShow()) {
+    owner->SetState(kSelectNext);
+  }
+  return 0;
+}
+
+int OutroEnter(CScrSvrMachine*, int) {
+  StopListPlayer();
+  StopPlayer();
+  return 0;
+}

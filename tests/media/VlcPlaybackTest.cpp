@@ -1,0 +1,341 @@
+// Playback through real libvlc (Debian's, reached through the Wine bridge),
+// with dummy audio and video outputs.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "engine/Logic.h"
+#include "engine/Settings.h"
+#include "media/ListPlayer.h"
+#include "media/VisualOptions.h"
+#include "media/VlcPlayer.h"
+#include "platform/WideText.h"
+#include "support/ChildProcess.h"
+#include "support/MediaFixtures.h"
+#include "support/TestPaths.h"
+#include "support/VlcBridge.h"
+#include "support/VlcFixture.h"
+
+namespace {
+
+constexpr int kPlaying = 3;
+constexpr int kPaused = 4;
+constexpr int kStopped = 5;
+constexpr int kEnded = 6;
+constexpr int kError = 7;
+
+const std::vector<std::string> kNoneOptions = {"audio-visual=visual", "effect-list=none", "osd",
+                                               "no-video-title-show", "one-instance",      "ignore-config",
+                                               "no-disable-screensaver"};
+
+// The texts handed to one media, in order.
+std::vector<std::string> OptionsOf(const BridgeLog& log, const std::string& media) {
+  std::vector<std::string> options;
+  for (const BridgeCall& call : log.Calls("libvlc_media_add_option"))
+    if (call.fields.size() == 2 && call.fields[0] == media) options.push_back(call.fields[1]);
+  return options;
+}
+
+// Polls the state and says whether it stays put for the whole time.
+bool StaysInState(int state, DWORD ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    if (GetPlayerState() != state) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+using VlcPlayback = VlcFixture;
+
+TEST_F(VlcPlayback, ShortWavPlaysToItsEndWithTheOptionsInSlotOrder) {
+  BridgeLog log;
+  ApplyVisualOptions(VisualModeNone);
+  std::wstring wav = WriteMedia(L"short.wav", MakeWav(0.5));
+  ASSERT_TRUE(PlayFile(wav));
+  ASSERT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+
+  std::vector<BridgeCall> created = log.Calls("libvlc_media_new_path");
+  ASSERT_EQ(created.size(), 1u);
+  EXPECT_EQ(created[0].fields[0], WideToUtf8(wav));
+  EXPECT_EQ(created[0].fields[1].front(), '/') << "the bridge hands libvlc a Unix path";
+  const std::string media = created[0].result;
+  EXPECT_EQ(OptionsOf(log, media), kNoneOptions);
+  // Options first, then the player takes the media and our reference goes.
+  std::vector<std::string> order;
+  for (const std::string& f : log.Functions())
+    if (f != "libvlc_media_add_option" && f != "libvlc_audio_set_mute") order.push_back(f);
+  std::vector<std::string> expected = {"libvlc_media_new_path", "libvlc_media_player_set_media",
+                                       "libvlc_media_player_play", "libvlc_media_release"};
+  EXPECT_EQ(order, expected);
+}
+
+// Pausing sets the pause: a second power event must not resume the item.
+TEST_F(VlcPlayback, PauseHoldsThroughASecondPauseResumesAndStops) {
+  ASSERT_TRUE(PlayFile(WriteMedia(L"long.wav", MakeWav(6.0))));
+  ASSERT_TRUE(ReachesState(kPlaying));
+  EXPECT_TRUE(PausePlayer(true));
+  ASSERT_TRUE(ReachesState(kPaused));
+  EXPECT_TRUE(PausePlayer(true));
+  EXPECT_TRUE(StaysInState(kPaused, 600));
+  EXPECT_TRUE(PausePlayer(false));
+  EXPECT_TRUE(ReachesState(kPlaying));
+  EXPECT_TRUE(StopPlayer());
+  EXPECT_TRUE(ReachesState(kStopped)) << "state " << GetPlayerState();
+}
+
+TEST_F(VlcPlayback, LoadingPictureRoadPlaysThePngOnce) {
+  std::wstring folder = InstallFolder() + L"kelconfig\\Backgrnds\\";
+  ASSERT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteFileBytes(folder + L"KEL_Loading.png", MakePng(64, 48, 0x203040, 0xE0C020)));
+  BridgeLog log;
+  LoadingPicturePending = 1;
+  KEL_Logic::ShowLoadingPicture();
+  EXPECT_EQ(LoadingPicturePending, 0);
+  EXPECT_TRUE(ReachesState(kPlaying)) << "state " << GetPlayerState();
+
+  std::vector<BridgeCall> created = log.Calls("libvlc_media_new_path");
+  ASSERT_EQ(created.size(), 1u);
+  EXPECT_EQ(created[0].fields[0], WideToUtf8(folder + L"KEL_Loading.png"));
+  std::vector<std::string> options = OptionsOf(log, created[0].result);
+  ASSERT_GE(options.size(), 2u);
+  EXPECT_EQ(options[0], "audio-visual=none");
+  EXPECT_EQ(options[1], "effect-list=none");
+
+  KEL_Logic::ShowLoadingPicture();
+  EXPECT_EQ(log.Calls("libvlc_media_new_path").size(), 1u) << "shown once per run";
+}
+
+TEST_F(VlcPlayback, WebItemPlaysThroughTheListPlayerAndPausesThere) {
+  std::wstring web = WriteMedia(L"web clip.wav", MakeWav(6.0));
+  AddMedia(WriteMedia(L"first.wav", MakeWav(0.5)), L"p", 1);
+  AddWebMedia(FileUrl(web), L"p", 6);
+  BridgeLog log;
+  CurrentMediaIndex = 0;
+  ASSERT_TRUE(PlayNextMedia());
+  EXPECT_EQ(CurrentMediaIndex, 1);
+  EXPECT_EQ(GetCurrentMediaKind(), 6);
+  ASSERT_TRUE(ReachesState(kPlaying)) << "list player state " << GetPlayerState();
+  EXPECT_EQ(GetVlcPlayer().ListPlayerState(), kPlaying);
+
+  std::vector<BridgeCall> played = log.Calls("libvlc_media_list_player_play_item");
+  ASSERT_EQ(played.size(), 1u);
+  std::vector<std::string> options = OptionsOf(log, played[0].fields[1]);
+  ASSERT_FALSE(options.empty());
+  EXPECT_EQ(options.front(), "audio-visual=visual");
+  EXPECT_EQ(options.back(), "no-disable-screensaver");
+  EXPECT_TRUE(log.Calls("libvlc_media_new_path").empty()) << "web media never go by path";
+
+  EXPECT_TRUE(PauseListPlayer(true));
+  ASSERT_TRUE(ReachesState(kPaused));
+  EXPECT_TRUE(PauseListPlayer(true));
+  EXPECT_TRUE(StaysInState(kPaused, 600));
+  EXPECT_TRUE(PauseListPlayer(false));
+  EXPECT_TRUE(ReachesState(kPlaying));
+  EXPECT_TRUE(StopListPlayer());
+  EXPECT_NE(GetPlayerState(), kPlaying);
+}
+
+// libvlc ends a file it cannot open (ended or error); either moves the show on.
+TEST_F(VlcPlayback, MissingFilesEndWithoutPlaying) {
+  for (const std::wstring& path : {MediaFolder() + L"missing.wav", std::wstring(L"C:\\no such folder\\missing.wav")}) {
+    ASSERT_TRUE(PlayFile(path));
+    int state = 0;
+    EXPECT_TRUE(WaitUntil(15000, [&] {
+      state = GetPlayerState();
+      EXPECT_NE(state, kPlaying) << WideToUtf8(path);
+      return state == kEnded || state == kError;
+    })) << "state " << state;
+  }
+}
+
+// Paths go to libvlc as UTF-8, so names outside the ANSI code page play.
+TEST_F(VlcPlayback, NonAsciiNamePlaysWithItsSlashesTurned) {
+  std::wstring name = L"Gr\u00fc\u00dfe \u0437\u0432\u0443\u043a \u97f3.wav";
+  std::wstring wav = WriteMedia(name, MakeWav(0.5));
+  std::wstring forward = wav;
+  for (wchar_t& c : forward)
+    if (c == L'\\') c = L'/';
+  AddMedia(forward, L"p", 1);
+  BridgeLog log;
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  EXPECT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+  std::vector<BridgeCall> created = log.Calls("libvlc_media_new_path");
+  ASSERT_EQ(created.size(), 1u);
+  EXPECT_EQ(created[0].fields[0], WideToUtf8(wav));
+}
+
+TEST_F(VlcPlayback, CatalogReloadRebuildsTheMediaList) {
+  std::wstring a = WriteMedia(L"a.wav", MakeWav(0.5));
+  std::wstring b = WriteMedia(L"b.wav", MakeWav(0.5));
+  std::wstring c = WriteMedia(L"c.wav", MakeWav(0.5));
+  AddWebMedia(FileUrl(a), L"p", 6);
+  AddWebMedia(FileUrl(b), L"p", 6);
+  ClearLists();
+  BridgeLog log;
+  AddWebMedia(FileUrl(c), L"p", 6);
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 1);
+  EXPECT_EQ(player_->media[0].listIndex, 0);
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  std::vector<BridgeCall> created = log.Calls("libvlc_media_new_location");
+  std::vector<BridgeCall> played = log.Calls("libvlc_media_list_player_play_item");
+  ASSERT_EQ(created.size(), 1u);
+  ASSERT_EQ(played.size(), 1u);
+  EXPECT_EQ(played[0].fields[1], created[0].result) << "entry 0 must be the reloaded location";
+  EXPECT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+}
+
+// Goom's fresh players get the stored locations, the list and the window
+// back at once, so web media still play and video still has its window.
+TEST_F(VlcPlayback, GoomRecreatesThePlayersWithLocationsListAndWindow) {
+  TestWindow window;
+  SetVideoWindow(window.Handle());
+  std::wstring web = WriteMedia(L"web.wav", MakeWav(0.5));
+  AddWebMedia(FileUrl(web), L"p", 6);
+  BridgeLog log;
+  ApplyVisualOptions(VisualModeGoom);
+
+  std::vector<std::string> options = GetVlcPlayer().GetOptions();
+  ASSERT_FALSE(options.empty());
+  EXPECT_EQ(options.front(), "audio-visual=goom");
+  EXPECT_NE(std::find(options.begin(), options.end(), "reset-plugins-cache"), options.end());
+
+  std::vector<std::string> functions = log.Functions();
+  std::vector<std::string> expected = {
+      "libvlc_media_list_player_stop",   "libvlc_media_player_stop",
+      "libvlc_media_list_release",       "libvlc_media_list_player_release",
+      "libvlc_media_player_release",     "libvlc_media_player_new",
+      "libvlc_media_list_player_new",    "libvlc_media_list_new",
+      "libvlc_video_set_mouse_input",    "libvlc_media_new_location",
+      "libvlc_media_list_lock",          "libvlc_media_list_add_media",
+      "libvlc_media_list_unlock",        "libvlc_media_release",
+      "libvlc_media_list_player_set_media_list", "libvlc_media_list_player_set_media_player",
+      "libvlc_media_player_set_hwnd"};
+  ASSERT_GE(functions.size(), expected.size());
+  functions.resize(expected.size());
+  EXPECT_EQ(functions, expected);
+
+  std::string player = log.Calls("libvlc_media_player_new")[0].result;
+  std::string listPlayer = log.Calls("libvlc_media_list_player_new")[0].result;
+  std::string list = log.Calls("libvlc_media_list_new")[0].result;
+  EXPECT_EQ(log.Calls("libvlc_media_list_add_media")[0].fields[0], list);
+  EXPECT_EQ(log.Calls("libvlc_media_list_player_set_media_list")[0].fields,
+            (std::vector<std::string>{listPlayer, list}));
+  EXPECT_EQ(log.Calls("libvlc_media_list_player_set_media_player")[0].fields,
+            (std::vector<std::string>{listPlayer, player}));
+  std::vector<BridgeCall> bound = log.Calls("libvlc_media_player_set_hwnd");
+  ASSERT_EQ(bound.size(), 1u);
+  EXPECT_EQ(bound[0].fields[0], player);
+  EXPECT_NE(bound[0].fields[2], "0") << "the window's X11 window reaches libvlc";
+  EXPECT_EQ(GetVlcPlayer().GetOutputWindow(), window.Handle());
+
+  // Goom has no plug-in here; the audio still plays.
+  ASSERT_TRUE(PlayFile(WriteMedia(L"goom.wav", MakeWav(0.5))));
+  EXPECT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  EXPECT_TRUE(ReachesState(kEnded)) << "web item after Goom, state " << GetPlayerState();
+}
+
+// The window thread pauses and polls while the worker replaces the players.
+TEST_F(VlcPlayback, PauseFromAnotherThreadWhileThePlayersAreReplaced) {
+  AddWebMedia(FileUrl(WriteMedia(L"web.wav", MakeWav(4.0))), L"p", 6);
+  ASSERT_TRUE(PlayFile(WriteMedia(L"long.wav", MakeWav(4.0))));
+  std::atomic<bool> done{false};
+  std::atomic<int> calls{0};
+  std::thread window([&] {
+    while (!done) {
+      PausePlayer(true);
+      PauseListPlayer(true);
+      GetPlayerState();
+      GetVlcPlayer().ListPlayerState();
+      PausePlayer(false);
+      ++calls;
+    }
+  });
+  for (int i = 0; i < 25; ++i) {
+    GetVlcPlayer().RecreatePlayers();
+    ASSERT_TRUE(PlayFile(MediaFolder() + L"long.wav"));
+  }
+  done = true;
+  window.join();
+  EXPECT_GT(calls.load(), 0);
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 1);
+  EXPECT_TRUE(StopPlayer());
+}
+
+TEST_F(VlcPlayback, EveryMediaReferenceIsReleasedAndTheListLockHeld) {
+  BridgeLog log;
+  std::wstring web = FileUrl(WriteMedia(L"web.wav", MakeWav(0.5)));
+  AddWebMedia(web, L"p", 6);
+  AddWebMedia(web, L"p", 6);
+  ASSERT_TRUE(PlayFile(WriteMedia(L"a.wav", MakeWav(0.5))));
+  CurrentMediaIndex = 0;
+  ASSERT_TRUE(PlayNextMedia());
+  EXPECT_GE(GetVlcPlayer().ListItemDuration(1), 1u);
+  EXPECT_EQ(GetVlcPlayer().ListItemDuration(5), 3u);
+  GetVlcPlayer().IsListItemPlaying(0);
+  ClearLists();
+  ApplyVisualOptions(VisualModeGoom);
+  ReleasePlayer();
+
+  int taken = 0, released = 0;
+  bool locked = false;
+  for (const BridgeCall& call : log.Calls()) {
+    const std::string& f = call.function;
+    if ((f == "libvlc_media_new_path" || f == "libvlc_media_new_location" ||
+         f == "libvlc_media_list_item_at_index") && call.result != "null")
+      ++taken;
+    if (f == "libvlc_media_release") ++released;
+    if (f == "libvlc_media_list_lock") locked = true;
+    if (f == "libvlc_media_list_unlock") locked = false;
+    if (f == "libvlc_media_list_add_media" || f == "libvlc_media_list_item_at_index" ||
+        f == "libvlc_media_list_count") {
+      EXPECT_TRUE(locked) << f << " without the list lock";
+    }
+  }
+  EXPECT_GT(taken, 0);
+  EXPECT_EQ(released, taken);
+  // Each list made is released; the players and the instance go at close.
+  EXPECT_EQ(log.Calls("libvlc_media_list_release").size(), log.Calls("libvlc_media_list_new").size() + 1);
+  EXPECT_EQ(log.Calls("libvlc_media_player_release").size(), log.Calls("libvlc_media_player_new").size() + 1);
+  EXPECT_EQ(log.Calls("libvlc_release").size(), 1u);
+  EXPECT_FALSE(GetVlcPlayer().IsOpen());
+}
+
+TEST_F(VlcPlayback, MuteReachesThePlayer) {
+  BridgeLog log;
+  MuteAudio = true;
+  ApplyVisualOptions(VisualModeScope);
+  MuteAudio = false;
+  ApplyVisualOptions(VisualModeScope);
+  std::vector<BridgeCall> mutes = log.Calls("libvlc_audio_set_mute");
+  ASSERT_EQ(mutes.size(), 2u);
+  EXPECT_EQ(mutes[0].fields[1], "1");
+  EXPECT_EQ(mutes[1].fields[1], "0");
+}
+
+// The start-up argument is one text of any length.
+TEST_F(VlcPlayback, LongInstallFolderReachesLibvlcWhole) {
+  ReleasePlayer();
+  std::wstring folder = L"C:\\";
+  while (folder.size() < 3000) folder += L"a very long install folder name\\";
+  KEL_TARGETDIR = folder;
+  BridgeLog log;
+  InitPlayer(nullptr);
+  ASSERT_TRUE(GetVlcPlayer().IsOpen());
+  std::vector<BridgeCall> started = log.Calls("libvlc_new");
+  ASSERT_EQ(started.size(), 1u);
+  ASSERT_FALSE(started[0].fields.empty());
+  EXPECT_EQ(started[0].fields[0], "-I--aout=dummy--vout=dummy--plugin-path=" + WideToUtf8(folder) + "plugins");
+  ASSERT_TRUE(PlayFile(WriteMedia(L"a.wav", MakeWav(0.5))));
+  EXPECT_TRUE(ReachesState(kEnded));
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "media/ListPlayer.h"
+
+// A list player on real libvlc through the bridge, with the dummy outputs:
+// an install folder holding the bridge's placeholder libvlc.dll, a folder
+// for generated media, and default settings.
+class VlcFixture : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  const std::wstring& InstallFolder() const { return install_; }
+  const std::wstring& MediaFolder() const { return media_; }
+  std::wstring WriteMedia(const std::wstring& name, const std::string& bytes);
+  // Polls GetPlayerState until it gives the state.
+  static bool ReachesState(int state, DWORD ms = 15000);
+
+  std::unique_ptr<KEL_TamListPlayer> player_;
+
+ private:
+  std::wstring install_;
+  std::wstring media_;
+};
+
+// "file:///C:/a%20b/c.wav" for a Windows path, as a catalog gives web media.
+std::wstring FileUrl(const std::wstring& path);
+
+// A shown top-level window, so Wine has made its X11 window.
+class TestWindow {
+ public:
+  TestWindow();
+  ~TestWindow();
+  TestWindow(const TestWindow&) = delete;
+  TestWindow& operator=(const TestWindow&) = delete;
+  HWND Handle() const { return window_; }
+
+ private:
+  HWND window_ = nullptr;
+};

@@ -1,0 +1,142 @@
+// Helper of tools/demo, run under Wine:
+//   kel_demo_media setup <install folder> [catalog to use]
+//     makes demo media under the install folder, a catalog of them (or copies
+//     the given one) and the registry values of a demo show;
+//   kel_demo_media close
+//     closes a running show the way a key press does.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/Settings.h"
+#include "platform/RegistryKey.h"
+#include "platform/ScreenSaverLibrary.h"
+#include "platform/WideText.h"
+#include "support/MediaFixtures.h"
+
+namespace {
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(h);
+  return ok && written == bytes.size();
+}
+
+std::string XmlText(const std::wstring& text) {
+  std::string out;
+  for (char c : WideToUtf8(text)) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+struct Item {
+  const char* element;
+  std::wstring name;
+  std::wstring path;
+};
+
+std::string CatalogXml(const std::wstring& folder, const std::vector<Item>& items) {
+  std::wstring parent = folder.substr(0, folder.size() - 1);
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CATALOG>\n";
+  xml += "  <FOLDER0 parentname=\"CATALOG\" branchname=\"Demo\" branchpath=\"" + XmlText(parent) +
+         "\" parentpath=\"" + XmlText(parent.substr(0, parent.find_last_of(L'\\'))) + "\">\n";
+  for (const Item& item : items) {
+    std::wstring itemParent = item.path.find(L'\\') != std::wstring::npos
+                                  ? item.path.substr(0, item.path.find_last_of(L'\\'))
+                                  : item.path.substr(0, item.path.find_last_of(L'/'));
+    xml += std::string("    <") + item.element + " parentname=\"Demo\" branchname=\"" + XmlText(item.name) +
+           "\" branchpath=\"" + XmlText(item.path) + "\" parentpath=\"" + XmlText(itemParent) + "\"/>\n";
+  }
+  xml += "  </FOLDER0>\n</CATALOG>\n";
+  return xml;
+}
+
+std::wstring FileUrl(const std::wstring& path) {
+  std::wstring url = L"file:///";
+  for (wchar_t c : path) url += c == L'\\' ? L'/' : c;
+  return url;
+}
+
+void SetDword(HKEY key, const wchar_t* name, DWORD value) {
+  RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+void SetText(HKEY key, const wchar_t* name, const std::wstring& value) {
+  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+}
+
+int Setup(std::wstring install, const wchar_t* userCatalog) {
+  if (install.empty()) return 2;
+  if (install.back() != L'\\') install += L'\\';
+  std::wstring media = install + L"DemoMedia\\";
+  CreateDirectoryW(media.c_str(), nullptr);
+
+  const uint32_t colours[][2] = {{0x2050A0, 0xE0C040}, {0x208040, 0xF0F0F0}, {0xA03020, 0x202020}, {0x603090, 0x40C0C0}};
+  std::vector<Item> items;
+  for (int i = 0; i < 4; ++i) {
+    std::wstring path = media + L"picture" + std::to_wstring(i + 1) + L".png";
+    if (!WriteBytes(path, MakeNumberedPng(800, 600, colours[i][0], colours[i][1], i + 1))) return 1;
+    items.push_back({"PICTURE", L"Picture " + std::to_wstring(i + 1), path});
+  }
+  std::wstring video = media + L"clip.y4m";
+  if (!WriteBytes(video, MakeY4m(320, 240, 72, 12, 80, 90, 200))) return 1;
+  items.push_back({"VIDEO", L"Clip", video});
+  std::wstring audio = media + L"tone.wav";
+  if (!WriteBytes(audio, MakeWav(6.0))) return 1;
+  items.push_back({"AUDIO", L"Tone", audio});
+  std::wstring web = media + L"stream.y4m";
+  if (!WriteBytes(web, MakeY4m(320, 240, 60, 12, 150, 60, 80))) return 1;
+  items.push_back({"WEBM", L"Stream", FileUrl(web)});
+
+  std::wstring catalogPath = install + L"kelconfig\\Scripts\\dialogs\\catalog.xml";
+  if (userCatalog && *userCatalog) {
+    if (!CopyFileW(userCatalog, catalogPath.c_str(), FALSE)) {
+      fwprintf(stderr, L"cannot copy the catalog %ls\n", userCatalog);
+      return 1;
+    }
+  } else if (!WriteBytes(catalogPath, CatalogXml(media, items))) {
+    return 1;
+  }
+
+  RegistryKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) !=
+      ERROR_SUCCESS)
+    return 1;
+  SetText(key, L"KEL_TARGETDIR", install);
+  SetDword(key, L"CurrentVisualIndex", 1);  // Local Image: pictures between the other media
+  SetDword(key, L"SliderVal_PictureTimeout", 3);
+  SetDword(key, L"RandomMedia", 0);
+  SetDword(key, L"CurrentMediaIndex", static_cast<DWORD>(-1));
+  SetDword(key, L"CurrentPictureIndex", static_cast<DWORD>(-1));
+  return 0;
+}
+
+int Close() {
+  HWND window = FindWindowW(kScreenSaverWindowClass, nullptr);
+  if (!window) return 1;
+  PostMessageW(window, WM_KEYDOWN, VK_SPACE, 0);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::wstring command = argc > 1 ? argv[1] : L"";
+  if (command == L"setup" && argc > 2) return Setup(argv[2], argc > 3 ? argv[3] : nullptr);
+  if (command == L"close") return Close();
+  fwprintf(stderr, L"usage: kel_demo_media setup <install folder> [catalog] | close\n");
+  return 2;
+}
