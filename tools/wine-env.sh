@@ -5,7 +5,7 @@
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
-KEL_PACKAGES="cmake make g++-mingw-w64-x86-64 googletest wine64 wine64-tools libwine-dev xvfb xauth
+KEL_PACKAGES="cmake make g++-mingw-w64-x86-64 googletest wine64 wine64-tools libwine-dev libx11-dev xvfb xauth
   libgl1-mesa-dri x11-utils imagemagick libvlc-dev libvlc5 vlc-plugin-base vlc-plugin-video-output
   vlc-plugin-visualization"
 

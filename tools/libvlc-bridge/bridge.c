@@ -6,7 +6,9 @@
  * What it changes on the way:
  * - file paths (and "file:///C:/..." locations) arrive in Windows form and
  *   leave as Unix paths;
- * - a window handle becomes the X11 window Wine keeps for it;
+ * - a window handle becomes the X11 window Wine keeps for it (or, once Wine
+ *   draws Direct3D there, the client window over it), looked up again at each
+ *   start of playback;
  * - when KEL_VLC_BRIDGE_OUTPUT is "dummy", libvlc gets the dummy audio and
  *   video outputs, so tests need no sound card and open no window;
  * - when KEL_VLC_BRIDGE_LOG names a file, one line per call is appended to
@@ -107,12 +109,20 @@ static WCHAR *get_env(const WCHAR *name)
     return value;
 }
 
-static BOOL dummy_outputs(void)
+/* Outputs chosen by KEL_VLC_BRIDGE_OUTPUT: "dummy" (tests: no sound card,
+ * no picture); anything else leaves libvlc its own choice. */
+static int output_args(const char *const **args)
 {
+    static const char *const dummy[] = {"--aout=dummy", "--vout=dummy", "--quiet"};
     WCHAR *value = get_env(L"KEL_VLC_BRIDGE_OUTPUT");
-    BOOL dummy = value && lstrcmpiW(value, L"dummy") == 0;
+    int count = 0;
+    *args = NULL;
+    if (value && lstrcmpiW(value, L"dummy") == 0) {
+        *args = dummy;
+        count = sizeof(dummy) / sizeof(dummy[0]);
+    }
     if (value) HeapFree(GetProcessHeap(), 0, value);
-    return dummy;
+    return count;
 }
 
 /* ---- the call log ---- */
@@ -280,12 +290,62 @@ static void *remembered_window(libvlc_media_player_t *player)
     return hwnd;
 }
 
+/* The media player each list player plays through. */
+static struct {
+    libvlc_media_list_player_t *list_player;
+    libvlc_media_player_t *player;
+} list_players[MAX_WINDOWS];
+
+static void remember_list_player(libvlc_media_list_player_t *list_player, libvlc_media_player_t *player)
+{
+    int i, free_slot = -1;
+    AcquireSRWLockExclusive(&window_lock);
+    for (i = 0; i < MAX_WINDOWS; ++i) {
+        if (list_players[i].list_player == list_player) break;
+        if (!list_players[i].list_player && free_slot < 0) free_slot = i;
+    }
+    if (i == MAX_WINDOWS) i = free_slot;
+    if (i >= 0) {
+        list_players[i].list_player = player ? list_player : NULL;
+        list_players[i].player = player;
+    }
+    ReleaseSRWLockExclusive(&window_lock);
+}
+
+static libvlc_media_player_t *list_player_output(libvlc_media_list_player_t *list_player)
+{
+    libvlc_media_player_t *player = NULL;
+    int i;
+    AcquireSRWLockShared(&window_lock);
+    for (i = 0; i < MAX_WINDOWS; ++i)
+        if (list_players[i].list_player == list_player) player = list_players[i].player;
+    ReleaseSRWLockShared(&window_lock);
+    return player;
+}
+
+/* x11window.c */
+extern unsigned long bridge_x11_drawing_window(unsigned long whole);
+
+static ULONG_PTR whole_window(void *hwnd)
+{
+    return hwnd ? (ULONG_PTR)GetPropA((HWND)hwnd, "__wine_x11_whole_window") : 0;
+}
+
+/* Wine makes the window that Direct3D draws into when the device is created,
+   after the player was bound; so the window is looked up again right before
+   each start. */
+static void rebind_window(libvlc_media_player_t *player)
+{
+    void *hwnd = player ? remembered_window(player) : NULL;
+    if (hwnd) libvlc_media_player_set_xwindow(player, (uint32_t)bridge_x11_drawing_window(whole_window(hwnd)));
+}
+
 /* ---- the entries ---- */
 
 libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
 {
-    static const char *const dummy[] = {"--aout=dummy", "--vout=dummy", "--quiet"};
-    const int extra = dummy_outputs() ? (int)(sizeof(dummy) / sizeof(dummy[0])) : 0;
+    const char *const *outputs;
+    const int extra = output_args(&outputs);
     const char **args;
     libvlc_instance_t *instance;
     line_t line;
@@ -295,7 +355,7 @@ libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
     args = HeapAlloc(GetProcessHeap(), 0, (argc + extra + 1) * sizeof(*args));
     if (!args) return NULL;
     for (i = 0; i < argc; ++i) args[i] = argv[i];
-    for (i = 0; i < extra; ++i) args[argc + i] = dummy[i];
+    for (i = 0; i < extra; ++i) args[argc + i] = outputs[i];
     args[argc + extra] = NULL;
     instance = libvlc_new(argc + extra, args);
 
@@ -398,7 +458,9 @@ void CDECL bridge_media_player_set_media(libvlc_media_player_t *player, libvlc_m
 
 int CDECL bridge_media_player_play(libvlc_media_player_t *player)
 {
-    int result = libvlc_media_player_play(player);
+    int result;
+    rebind_window(player);
+    result = libvlc_media_player_play(player);
     log_call("libvlc_media_player_play", player, 0, 0, 1, result);
     return result;
 }
@@ -426,7 +488,7 @@ libvlc_state_t CDECL bridge_media_player_get_state(libvlc_media_player_t *player
    property is there once the window has been mapped. */
 void CDECL bridge_media_player_set_hwnd(libvlc_media_player_t *player, void *hwnd)
 {
-    ULONG_PTR xwindow = hwnd ? (ULONG_PTR)GetPropA((HWND)hwnd, "__wine_x11_whole_window") : 0;
+    ULONG_PTR xwindow = whole_window(hwnd);
     line_t line;
     if (log_begin(&line, "libvlc_media_player_set_hwnd")) {
         line_pointer(&line, player);
@@ -540,6 +602,7 @@ libvlc_media_list_player_t *CDECL bridge_media_list_player_new(libvlc_instance_t
 void CDECL bridge_media_list_player_release(libvlc_media_list_player_t *player)
 {
     log_call("libvlc_media_list_player_release", player, 0, 0, 0, 0);
+    remember_list_player(player, NULL);
     libvlc_media_list_player_release(player);
 }
 
@@ -553,12 +616,15 @@ void CDECL bridge_media_list_player_set_media_player(libvlc_media_list_player_t 
                                                      libvlc_media_player_t *media_player)
 {
     log_handles("libvlc_media_list_player_set_media_player", 2, player, media_player, 0, NULL);
+    remember_list_player(player, media_player);
     libvlc_media_list_player_set_media_player(player, media_player);
 }
 
 int CDECL bridge_media_list_player_play_item(libvlc_media_list_player_t *player, libvlc_media_t *media)
 {
-    int result = libvlc_media_list_player_play_item(player, media);
+    int result;
+    rebind_window(list_player_output(player));
+    result = libvlc_media_list_player_play_item(player, media);
     line_t line;
     if (log_begin(&line, "libvlc_media_list_player_play_item")) {
         line_pointer(&line, player);
@@ -573,6 +639,7 @@ int CDECL bridge_media_list_player_play_item(libvlc_media_list_player_t *player,
 void CDECL bridge_media_list_player_play(libvlc_media_list_player_t *player)
 {
     log_call("libvlc_media_list_player_play", player, 0, 0, 0, 0);
+    rebind_window(list_player_output(player));
     libvlc_media_list_player_play(player);
 }
 
