@@ -73,7 +73,10 @@ void CSaverState::Shutdown() {
   RestoreTimeout(SPI_SETSCREENSAVETIMEOUT, g_saved.screenSaveTimeout);
   RestoreTimeout(SPI_SETLOWPOWERTIMEOUT, g_saved.lowPowerTimeout);
   RestoreTimeout(SPI_SETPOWEROFFTIMEOUT, g_saved.powerOffTimeout);
-  Trace(L"system parameters restored");
+  if (g_saved.screenSaveActive.valid || g_saved.screenSaveTimeout.valid) {
+    Trace(L"system parameters restored");
+    Trace(L"screen saver %d, time-out %d", g_saved.screenSaveActive.value, g_saved.screenSaveTimeout.value);
+  }
   g_saved = SavedSystemParameters();
   Sleep(10);
   CScrSvrState::Shutdown();
