@@ -14,6 +14,7 @@
 #include "platform/RegistryKey.h"
 #include "platform/ScreenSaverLibrary.h"
 #include "platform/WideText.h"
+#include "media/CatalogFixtures.h"
 #include "support/MediaFixtures.h"
 
 namespace {
@@ -27,46 +28,16 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
   return ok && written == bytes.size();
 }
 
-std::string XmlText(const std::wstring& text) {
-  std::string out;
-  for (char c : WideToUtf8(text)) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-struct Item {
-  const char* element;
-  std::wstring name;
-  std::wstring path;
-};
-
-std::string CatalogXml(const std::wstring& folder, const std::vector<Item>& items) {
-  std::wstring parent = folder.substr(0, folder.size() - 1);
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CATALOG>\n";
-  xml += "  <FOLDER0 parentname=\"CATALOG\" branchname=\"Demo\" branchpath=\"" + XmlText(parent) +
-         "\" parentpath=\"" + XmlText(parent.substr(0, parent.find_last_of(L'\\'))) + "\">\n";
-  for (const Item& item : items) {
-    std::wstring itemParent = item.path.find(L'\\') != std::wstring::npos
-                                  ? item.path.substr(0, item.path.find_last_of(L'\\'))
-                                  : item.path.substr(0, item.path.find_last_of(L'/'));
-    xml += std::string("    <") + item.element + " parentname=\"Demo\" branchname=\"" + XmlText(item.name) +
-           "\" branchpath=\"" + XmlText(item.path) + "\" parentpath=\"" + XmlText(itemParent) + "\"/>\n";
-  }
-  xml += "  </FOLDER0>\n</CATALOG>\n";
-  return xml;
-}
-
+// "file:///C:/Demo/stream.y4m": how a catalog names a web item.
 std::wstring FileUrl(const std::wstring& path) {
   std::wstring url = L"file:///";
   for (wchar_t c : path) url += c == L'\\' ? L'/' : c;
   return url;
+}
+
+CatalogNode Item(const wchar_t* element, const std::wstring& name, const std::wstring& path) {
+  size_t cut = path.find_last_of(L"\\/");
+  return {element, name, path, cut == std::wstring::npos ? path : path.substr(0, cut)};
 }
 
 void SetDword(HKEY key, const wchar_t* name, DWORD value) {
@@ -85,21 +56,23 @@ int Setup(std::wstring install, const wchar_t* userCatalog) {
   CreateDirectoryW(media.c_str(), nullptr);
 
   const uint32_t colours[][2] = {{0x2050A0, 0xE0C040}, {0x208040, 0xF0F0F0}, {0xA03020, 0x202020}, {0x603090, 0x40C0C0}};
-  std::vector<Item> items;
+  std::vector<CatalogNode> items;
   for (int i = 0; i < 4; ++i) {
     std::wstring path = media + L"picture" + std::to_wstring(i + 1) + L".png";
     if (!WriteBytes(path, MakeNumberedPng(800, 600, colours[i][0], colours[i][1], i + 1))) return 1;
-    items.push_back({"PICTURE", L"Picture " + std::to_wstring(i + 1), path});
+    items.push_back(Item(L"PICTURE", L"Picture " + std::to_wstring(i + 1), path));
   }
   std::wstring video = media + L"clip.y4m";
   if (!WriteBytes(video, MakeY4m(320, 240, 72, 12, 80, 90, 200))) return 1;
-  items.push_back({"VIDEO", L"Clip", video});
+  items.push_back(Item(L"VIDEO", L"Clip", video));
   std::wstring audio = media + L"tone.wav";
   if (!WriteBytes(audio, MakeWav(6.0))) return 1;
-  items.push_back({"AUDIO", L"Tone", audio});
+  items.push_back(Item(L"AUDIO", L"Tone", audio));
   std::wstring web = media + L"stream.y4m";
   if (!WriteBytes(web, MakeY4m(320, 240, 60, 12, 150, 60, 80))) return 1;
-  items.push_back({"WEBM", L"Stream", FileUrl(web)});
+  items.push_back(Item(L"WEBM", L"Stream", FileUrl(web)));
+  CatalogNode folder = Item(L"FOLDER0", L"Demo", media.substr(0, media.size() - 1));
+  folder.children = items;
 
   std::wstring catalogPath = install + L"kelconfig\\Scripts\\dialogs\\catalog.xml";
   if (userCatalog && *userCatalog) {
@@ -107,7 +80,7 @@ int Setup(std::wstring install, const wchar_t* userCatalog) {
       fwprintf(stderr, L"cannot copy the catalog %ls\n", userCatalog);
       return 1;
     }
-  } else if (!WriteBytes(catalogPath, CatalogXml(media, items))) {
+  } else if (!WriteBytes(catalogPath, CatalogXml({folder}))) {
     return 1;
   }
 
