@@ -2,6 +2,7 @@
 // reload the catalogs, size the shuffled orders, and decide what comes next.
 #include "engine/Logic.h"
 #include "engine/SaverActionCallbacks.h"
+#include "engine/SaverPlayer.h"
 #include "engine/SaverState.h"
 #include "engine/ScrSvrMachine.h"
 #include "engine/ScrSvrThread.h"
@@ -10,7 +11,6 @@
 #include "media/MediaKind.h"
 #include "media/Randomizer.h"
 #include "media/VisualOptions.h"
-#include "media/VlcPlayer.h"
 #include "platform/HighResTimer.h"
 #include "platform/Trace.h"
 
@@ -145,9 +145,10 @@ int SelectNextEnter(CScrSvrMachine* owner, int) {
   }
   // Without libvlc there is no media to start: the choice then falls to a
   // picture where there are pictures, and otherwise waits.
-  if (!pictureChoice && GetVlcPlayer().IsOpen()) {
-    PlayNextMedia();
-    kind = GetCurrentMediaKind();
+  const SaverPlayer& player = GetSaverPlayer();
+  if (!pictureChoice && player.isOpen()) {
+    player.playNextMedia();
+    kind = player.currentMediaKind();
   }
   ApplyGoomRule(kind);
   if (const wchar_t* road = RoadFor(kind, false))

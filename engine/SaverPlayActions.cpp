@@ -4,6 +4,7 @@
 #include "engine/Logic.h"
 #include "engine/ProgramVariant.h"
 #include "engine/SaverActionCallbacks.h"
+#include "engine/SaverPlayer.h"
 #include "engine/SaverState.h"
 #include "engine/ScrSvrMachine.h"
 #include "engine/Settings.h"
@@ -34,7 +35,7 @@ bool PictureIntervalOver() { return Now() - PictureStartTime > static_cast<float
 
 // Rule A (adverts, video): an item still idle after its start failed.
 void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) {
-  switch (GetPlayerState()) {
+  switch (GetSaverPlayer().playerState()) {
     case StatePlaying:
       owner->SetState(playing);
       break;
@@ -51,7 +52,7 @@ void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) {
 
 // Rule B (audio): an idle player may still be on its way.
 void LoadingRuleB(CScrSvrMachine* owner, const wchar_t* playing) {
-  switch (GetPlayerState()) {
+  switch (GetSaverPlayer().playerState()) {
     case StatePlaying:
       owner->SetState(playing);
       break;
@@ -67,7 +68,7 @@ void LoadingRuleB(CScrSvrMachine* owner, const wchar_t* playing) {
 
 // Returns true while the item plays on (or is paused or buffering).
 bool PlayingRule(CScrSvrMachine* owner) {
-  switch (GetPlayerState()) {
+  switch (GetSaverPlayer().playerState()) {
     case StatePlaying:
     case StateBuffering:
     case StatePaused:
@@ -76,7 +77,7 @@ bool PlayingRule(CScrSvrMachine* owner) {
       owner->SetState(L"SAVER_PLAYERSTOPPED_1");
       return false;
     default:
-      StopPlayer();
+      GetSaverPlayer().stopPlayer();
       owner->SetState(kSelectNext);
       return false;
   }
@@ -84,10 +85,10 @@ bool PlayingRule(CScrSvrMachine* owner) {
 
 void PictureStep() {
   if (PairImages) {
-    FindPairedPicture();
-    LoadPairedPicture();
+    GetSaverPlayer().findPairedPicture();
+    GetSaverPlayer().loadPairedPicture();
   } else {
-    LoadNextPicture();
+    GetSaverPlayer().loadNextPicture();
   }
 }
 
@@ -99,7 +100,7 @@ int AdsLoadingEnter(CScrSvrMachine*, int) {
   ForcePictureRender = 0;
   PictureChangeDue = 0;
   SetAdvertPlaying(true);
-  PlayNextAdvert();
+  GetSaverPlayer().playNextAdvert();
   return 0;
 }
 
@@ -151,9 +152,9 @@ int WebMediaPlayingUpdate(CScrSvrMachine* owner, int) {
     owner->SetState(kSelectNext);
     return 0;
   }
-  if (GetPlayerState() == StatePlaying) return 0;
+  if (GetSaverPlayer().playerState() == StatePlaying) return 0;
   if (Now() - WebMediaStartTime > static_cast<float>(GetWebMediaDuration())) {
-    StopListPlayer();
+    GetSaverPlayer().stopListPlayer();
     owner->SetState(kSelectNext);
   }
   return 0;
@@ -163,7 +164,7 @@ int WebMediaPlayingUpdate(CScrSvrMachine* owner, int) {
 // the list failed in a row, the show rests before choosing again instead of
 // spinning through them.
 int PictureOnlyLoadingEnter(CScrSvrMachine* owner, int) {
-  if (LoadNextPicture()) {
+  if (GetSaverPlayer().loadNextPicture()) {
     g_failedPictureRun = 0;
   } else if (++g_failedPictureRun >= GetPictureCount()) {
     g_failedPictureRun = 0;
@@ -280,7 +281,7 @@ int PlayerStoppedUpdate(CScrSvrMachine* owner, int) {
 }
 
 int OutroEnter(CScrSvrMachine*, int) {
-  StopListPlayer();
-  StopPlayer();
+  GetSaverPlayer().stopListPlayer();
+  GetSaverPlayer().stopPlayer();
   return 0;
 }
