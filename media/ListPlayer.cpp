@@ -1,5 +1,7 @@
 #include "media/ListPlayer.h"
 
+#include <utility>
+
 #include "engine/Logic.h"
 #include "engine/Settings.h"
 #include "media/MediaKind.h"
@@ -9,23 +11,73 @@ namespace {
 
 KEL_TamListPlayer* g_player = nullptr;
 
-int CountKind(int kind) { return g_player && kind >= 0 && kind < 7 ? g_player->kindCounts[kind] : 0; }
+// The window thread asks for the current kind and path on power events while
+// the worker may be refilling the media list or ending the show. The worker
+// is the only writer: it takes the lock for writing around changes to the
+// media list and to g_player, and reads its own lists without it.
+SRWLOCK g_listLock = SRWLOCK_INIT;
 
-void AppendMedia(const MediaEntry& entry) {
-  g_player->media.push_back(entry);
-  if (entry.kind >= 0 && entry.kind < 7) ++g_player->kindCounts[entry.kind];
+class ListsReading {
+ public:
+  ListsReading() { AcquireSRWLockShared(&g_listLock); }
+  ~ListsReading() { ReleaseSRWLockShared(&g_listLock); }
+  ListsReading(const ListsReading&) = delete;
+  ListsReading& operator=(const ListsReading&) = delete;
+};
+
+class ListsChanging {
+ public:
+  ListsChanging() { AcquireSRWLockExclusive(&g_listLock); }
+  ~ListsChanging() { ReleaseSRWLockExclusive(&g_listLock); }
+  ListsChanging(const ListsChanging&) = delete;
+  ListsChanging& operator=(const ListsChanging&) = delete;
+};
+
+bool IsCountedKind(int kind) { return kind >= 0 && kind < 7; }
+
+int CountKind(int kind) { return g_player && IsCountedKind(kind) ? g_player->kindCounts[kind] : 0; }
+
+// The strings are built before the lock is taken, so a reader waits for no
+// more than the append itself.
+void AppendMedia(MediaEntry&& entry) {
+  int kind = entry.kind;
+  ListsChanging changing;
+  g_player->media.push_back(std::move(entry));
+  if (IsCountedKind(kind)) ++g_player->kindCounts[kind];
+}
+
+template <typename Entry>
+int FindPath(const std::vector<Entry>& list, const std::wstring& path) {
+  for (size_t i = 0; i < list.size(); ++i)
+    if (list[i].path == path) return static_cast<int>(i);
+  return -1;
+}
+
+template <typename Entry>
+bool EraseFirstWithPath(std::vector<Entry>& list, const std::wstring& path) {
+  int index = FindPath(list, path);
+  if (index < 0) return false;
+  list.erase(list.begin() + index);
+  return true;
 }
 
 }  // namespace
 
 KEL_TamListPlayer::KEL_TamListPlayer() {
-  g_player = this;
+  {
+    ListsChanging changing;
+    g_player = this;
+  }
   AdvertPlaying = 0;
 }
 
+// Once g_player is null no reader reaches the lists, which go after this body.
 KEL_TamListPlayer::~KEL_TamListPlayer() {
-  if (g_player != this) return;
-  g_player = nullptr;
+  {
+    ListsChanging changing;
+    if (g_player != this) return;
+    g_player = nullptr;
+  }
   // The web-media list goes with the player, so the library's list follows.
   GetVlcPlayer().ClearListLocations();
 }
@@ -34,11 +86,16 @@ KEL_TamListPlayer* GetListPlayer() { return g_player; }
 
 void ClearLists() {
   if (!g_player) return;
-  g_player->media.clear();
+  // Freed after the lock is let go: a 100,000-entry list takes a while.
+  std::vector<MediaEntry> oldMedia;
+  {
+    ListsChanging changing;
+    oldMedia.swap(g_player->media);
+    for (int& count : g_player->kindCounts) count = 0;
+  }
   g_player->adverts.clear();
   g_player->pictures.clear();
   g_player->catalogNodes.clear();
-  for (int& count : g_player->kindCounts) count = 0;
   // The library's media list must follow the web-media list, which is empty now.
   GetVlcPlayer().ClearListLocations();
 }
@@ -75,6 +132,42 @@ bool AddCatalogNode(const std::wstring& path, const std::wstring& parent) {
   return true;
 }
 
+bool RemoveAdvert(const std::wstring& path) { return g_player && EraseFirstWithPath(g_player->adverts, path); }
+
+bool RemovePicture(const std::wstring& path) { return g_player && EraseFirstWithPath(g_player->pictures, path); }
+
+bool RemoveCatalogNode(const std::wstring& path) {
+  return g_player && EraseFirstWithPath(g_player->catalogNodes, path);
+}
+
+// A web entry's list index is its place among the web entries, so the later
+// ones move down one place and the library's list loses that location too.
+int RemoveMediaIndex(const std::wstring& path) {
+  if (!g_player) return -1;
+  int index = FindPath(g_player->media, path);
+  if (index < 0) return -1;
+  MediaEntry removed;
+  {
+    ListsChanging changing;
+    std::vector<MediaEntry>& media = g_player->media;
+    removed = std::move(media[index]);
+    media.erase(media.begin() + index);
+    if (IsCountedKind(removed.kind)) --g_player->kindCounts[removed.kind];
+    if (removed.kind == MediaKindWebMedia)
+      for (size_t i = index; i < media.size(); ++i)
+        if (media[i].kind == MediaKindWebMedia && media[i].listIndex > removed.listIndex) --media[i].listIndex;
+  }
+  if (removed.kind == MediaKindWebMedia) GetVlcPlayer().RemoveListLocation(removed.listIndex);
+  return index;
+}
+
+bool RemoveMedia(const std::wstring& path) { return RemoveMediaIndex(path) >= 0; }
+
+bool RemoveMediaAlways(const std::wstring& path) {
+  RemoveMediaIndex(path);
+  return true;
+}
+
 int GetAdvertCount() { return g_player ? static_cast<int>(g_player->adverts.size()) : 0; }
 int GetPictureCount() { return g_player ? static_cast<int>(g_player->pictures.size()) : 0; }
 int GetVideoCount() { return CountKind(MediaKindVideo); }
@@ -85,6 +178,7 @@ int GetMediaCount() { return GetVideoCount() + GetAudioCount() + GetWebMediaCoun
 
 int GetCurrentMediaKind() {
   if (AdvertPlaying == 1) return MediaKindVideo;
+  ListsReading reading;
   if (!g_player) return MediaKindNone;
   int index = CurrentMediaIndex;
   if (index < 0 || index >= static_cast<int>(g_player->media.size())) return MediaKindNone;
@@ -92,10 +186,27 @@ int GetCurrentMediaKind() {
 }
 
 void GetCurrentMediaPath(std::wstring& path) {
+  ListsReading reading;
   if (!g_player) return;
   int index = CurrentMediaIndex;
   if (index < 0 || index >= static_cast<int>(g_player->media.size())) return;
   path = g_player->media[index].path;
+}
+
+// Only a web entry is in the library's media list, at its own list index
+// rather than at CurrentMediaIndex.
+bool IsCurrentListItemPlaying() {
+  int listIndex = -1;
+  {
+    ListsReading reading;
+    if (!g_player) return false;
+    int index = CurrentMediaIndex;
+    if (index < 0 || index >= static_cast<int>(g_player->media.size())) return false;
+    const MediaEntry& entry = g_player->media[index];
+    if (entry.kind != MediaKindWebMedia) return false;
+    listIndex = entry.listIndex;
+  }
+  return GetVlcPlayer().IsListItemPlaying(listIndex);
 }
 
 int GetWebMediaDuration() { return 7; }

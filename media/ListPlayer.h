@@ -45,6 +45,15 @@ bool AddAdvert(const std::wstring& path, const std::wstring& parent, int kind);
 bool AddPicture(const std::wstring& name, const std::wstring& path, const std::wstring& parent, int kind);
 bool AddCatalogNode(const std::wstring& path, const std::wstring& parent);
 
+// Removal of the first entry whose path is the given one (adverts: the full
+// path under the install folder). Nothing calls these yet.
+bool RemoveAdvert(const std::wstring& path);
+bool RemoveMedia(const std::wstring& path);        // whether one was removed
+bool RemoveMediaAlways(const std::wstring& path);  // true, removed or not
+int RemoveMediaIndex(const std::wstring& path);    // its former index, or -1
+bool RemovePicture(const std::wstring& path);
+bool RemoveCatalogNode(const std::wstring& path);
+
 // Counts.
 int GetAdvertCount();
 int GetPictureCount();
@@ -68,7 +77,14 @@ bool StopListPlayer();
 bool PausePlayer(bool pause);
 bool PauseListPlayer(bool pause);
 int GetPlayerState();
+// The window thread calls these two while the worker may be reloading the
+// lists or ending the show; they are safe for that.
 int GetCurrentMediaKind();
 void GetCurrentMediaPath(std::wstring& path);
+// The media player's output window, null without one.
+HWND GetPlayerWindow();
+// Whether the list player is playing the current entry: false unless that
+// entry is web media.
+bool IsCurrentListItemPlaying();
 int GetWebMediaDuration();
 int GetPairedPictureIndex();

@@ -64,6 +64,8 @@ void InitPlayer(HWND window) {
 
 void SetVideoWindow(HWND window) { GetVlcPlayer().SetOutputWindow(window); }
 
+HWND GetPlayerWindow() { return GetVlcPlayer().GetOutputWindow(); }
+
 void ReleasePlayer() { GetVlcPlayer().CloseLibrary(); }
 
 // The index moves on even when nothing can be started (no libvlc), so the
@@ -91,7 +93,6 @@ bool PlayNextAdvert() {
   return PlayPath(path);
 }
 
-// A picture that fails to load is skipped by the next call.
 bool LoadNextPicture() {
   KEL_TamListPlayer* player = GetListPlayer();
   if (!player || player->pictures.empty()) return false;
@@ -99,8 +100,7 @@ bool LoadNextPicture() {
   AdvanceIndex(&CurrentPictureIndex, count, SlotPictures);
   // Without an application object nothing was tried, so nothing is skipped.
   if (!GetScrSvrApp()) return false;
-  // A picture that fails keeps its place: the next call advances past it to
-  // the picture after it, which would be skipped too if the index moved here.
+  // A failed picture keeps its place: moving on here too would skip the next, good one.
   return LoadPictureTexture(player->pictures[CurrentPictureIndex]);
 }
 

@@ -168,13 +168,27 @@ bool CVlcPlayer::AddListLocation(const std::wstring& location) {
 // A fresh list rather than removing items one by one: the list player may
 // still be playing one of the old items, and keeps its own reference to the
 // old list until it is given the new one.
-void CVlcPlayer::ClearListLocations() {
-  ExclusiveUse use(this);
-  locations_.clear();
+void CVlcPlayer::ReplaceMediaListLocked() {
   if (!instance_ || !mediaList_) return;
   api_->libvlc_media_list_release(mediaList_);
   mediaList_ = api_->libvlc_media_list_new(instance_);
+  FillMediaListLocked();
   if (listPlayer_ && mediaList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, mediaList_);
+}
+
+void CVlcPlayer::ClearListLocations() {
+  ExclusiveUse use(this);
+  locations_.clear();
+  ReplaceMediaListLocked();
+}
+
+// Rebuilt from the stored locations for the same reason; removals are rare.
+bool CVlcPlayer::RemoveListLocation(int index) {
+  ExclusiveUse use(this);
+  if (index < 0 || index >= static_cast<int>(locations_.size())) return false;
+  locations_.erase(locations_.begin() + index);
+  ReplaceMediaListLocked();
+  return true;
 }
 
 int CVlcPlayer::GetListLocationCount() {

@@ -43,6 +43,8 @@ class CVlcPlayer {
   bool AddListLocation(const std::wstring& location);
   // Empties the media list, so that it follows a reloaded web-media list.
   void ClearListLocations();
+  // Removes one location; the later ones move down one place.
+  bool RemoveListLocation(int index);
   int GetListLocationCount();
   bool PlayMedia(libvlc_media_t* media);
   // The caller owns the returned item (PlayListItem takes it over).
@@ -81,6 +83,7 @@ class CVlcPlayer {
 
   void CreatePlayersLocked();
   void FillMediaListLocked();
+  void ReplaceMediaListLocked();
   bool AppendLocationLocked(const std::string& location);
   void BindWindowLocked();
   void AddOptionsLocked(libvlc_media_t* media);

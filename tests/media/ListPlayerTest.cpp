@@ -2,9 +2,13 @@
 // pictures loaded (and skipped) as the show's texture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <set>
+#include <thread>
 
 #include "engine/Logic.h"
 #include "engine/ScrSvrApp.h"
@@ -12,7 +16,9 @@
 #include "engine/Settings.h"
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
+#include "media/VlcPlayer.h"
 #include "platform/WideText.h"
+#include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
 #include "support/RegistrySandbox.h"
 #include "support/TestPaths.h"
@@ -167,6 +173,200 @@ TEST_F(ListPlayerChoice, PairedPictureBeforeAnyFindIsNotLoaded) {
   AddPicture(L"p", L"C:\\p.png", L"C:\\", 2);
   EXPECT_EQ(GetPairedPictureIndex(), -1);
   EXPECT_FALSE(LoadPairedPicture());
+}
+
+// The window thread asks for the current kind and path on power events while
+// the worker reloads the catalogs and ends one show and starts the next. It
+// must only ever see no entry or an entry that was in the list.
+TEST_F(ListPlayerChoice, CurrentKindAndPathHoldUpWhileTheListsAreReloaded) {
+  const std::wstring paths[] = {L"C:\\music\\a.wav", L"C:\\video\\b.avi", L"C:\\lists\\c.m3u",
+                                FileUrl(MediaFolder() + L"d.wav")};
+  const int kinds[] = {1, 4, 3, 6};
+  const std::wstring unchanged = L"unchanged";
+  std::atomic<bool> done{false};
+  std::atomic<int> reads{0}, badKinds{0}, badPaths{0};
+  std::thread window([&] {
+    while (!done) {
+      int kind = GetCurrentMediaKind();
+      if (kind != 0 && std::find(std::begin(kinds), std::end(kinds), kind) == std::end(kinds)) ++badKinds;
+      std::wstring path = unchanged;
+      GetCurrentMediaPath(path);
+      if (path != unchanged && std::find(std::begin(paths), std::end(paths), path) == std::end(paths)) ++badPaths;
+      ++reads;
+    }
+  });
+  // Rounds until the reader has had its turns too, whatever the scheduling.
+  for (int round = 0; round < 30 || (reads < 1000 && round < 3000); ++round) {
+    if (round % 5 == 4) {
+      player_.reset();
+      player_.reset(new KEL_TamListPlayer());
+    }
+    ClearLists();
+    for (int i = 0; i < 1000; ++i) {
+      int k = i % 4;
+      if (kinds[k] == 6)
+        AddWebMedia(paths[k], L"web", kinds[k]);
+      else
+        AddMedia(paths[k], L"p", kinds[k]);
+      CurrentMediaIndex = i;
+    }
+  }
+  done = true;
+  window.join();
+  EXPECT_GE(reads.load(), 1000);
+  EXPECT_EQ(badKinds.load(), 0);
+  EXPECT_EQ(badPaths.load(), 0);
+  EXPECT_EQ(GetMediaCount(), 1000);
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 250);
+}
+
+// The location libvlc's media list holds at an index, from the bridge's log:
+// the latest media made for the item handed back there.
+std::string LocationAt(const BridgeLog& log, int index) {
+  libvlc_media_t* item = GetVlcPlayer().ListItemAt(index);
+  if (!item) return "(none)";
+  GetVlcPlayer().ReleaseMedia(item);
+  std::string handle = log.Calls("libvlc_media_list_item_at_index").back().result;
+  std::string location = "(unknown)";
+  for (const BridgeCall& call : log.Calls("libvlc_media_new_location"))
+    if (call.result == handle) location = call.fields[0];
+  return location;
+}
+
+struct RemovalCase {
+  const char* call;
+  int (*remove)(const std::wstring&);
+  std::wstring path;
+  int result;
+  // What each list holds afterwards, by path.
+  std::vector<std::wstring> media, adverts, pictures, nodes;
+};
+
+template <typename Entry>
+std::vector<std::wstring> PathsOf(const std::vector<Entry>& list) {
+  std::vector<std::wstring> paths;
+  for (const Entry& entry : list) paths.push_back(entry.path);
+  return paths;
+}
+
+// Removal takes the first entry with exactly that path; the kind counts
+// follow, and web entries keep resolving to their own location in libvlc.
+TEST_F(ListPlayerChoice, RemovalTakesTheFirstEntryWithThePath) {
+  const std::wstring a = L"C:\\music\\a.wav", v = L"C:\\video\\v.avi", p = L"C:\\lists\\p.m3u";
+  const std::wstring w1 = L"http://example.invalid/1", w2 = L"http://example.invalid/2",
+                     w3 = L"http://example.invalid/3";
+  const std::wstring ad1 = InstallFolder() + L"kelconfig/ad1.wav", ad2 = InstallFolder() + L"kelconfig/ad2.wav";
+  const std::wstring pic1 = L"C:\\pics\\1.png", pic2 = L"C:\\pics\\2.png";
+  const std::wstring n1 = L"C:\\music", n2 = L"C:\\pics";
+  const std::vector<std::wstring> media = {a, w1, v, w2, p, a, w3};
+  const std::vector<std::wstring> adverts = {ad1, ad2}, pictures = {pic1, pic2}, nodes = {n1, n2};
+  auto media0 = [](const std::wstring& path) { return static_cast<int>(RemoveMedia(path)); };
+  auto always = [](const std::wstring& path) { return static_cast<int>(RemoveMediaAlways(path)); };
+  auto index = [](const std::wstring& path) { return RemoveMediaIndex(path); };
+  auto advert = [](const std::wstring& path) { return static_cast<int>(RemoveAdvert(path)); };
+  auto picture = [](const std::wstring& path) { return static_cast<int>(RemovePicture(path)); };
+  auto node = [](const std::wstring& path) { return static_cast<int>(RemoveCatalogNode(path)); };
+  const RemovalCase cases[] = {
+      {"RemoveMedia", media0, a, 1, {w1, v, w2, p, a, w3}, adverts, pictures, nodes},
+      {"RemoveMedia", media0, L"C:\\MUSIC\\A.WAV", 0, media, adverts, pictures, nodes},
+      {"RemoveMediaAlways", always, v, 1, {a, w1, w2, p, a, w3}, adverts, pictures, nodes},
+      {"RemoveMediaAlways", always, L"C:\\none.wav", 1, media, adverts, pictures, nodes},
+      {"RemoveMediaIndex", index, w2, 3, {a, w1, v, p, a, w3}, adverts, pictures, nodes},
+      {"RemoveMediaIndex", index, w1, 1, {a, v, w2, p, a, w3}, adverts, pictures, nodes},
+      {"RemoveMediaIndex", index, w3, 6, {a, w1, v, w2, p, a}, adverts, pictures, nodes},
+      {"RemoveMediaIndex", index, p, 4, {a, w1, v, w2, a, w3}, adverts, pictures, nodes},
+      {"RemoveMediaIndex", index, ad1, -1, media, adverts, pictures, nodes},
+      {"RemoveAdvert", advert, ad2, 1, media, {ad1}, pictures, nodes},
+      {"RemoveAdvert", advert, L"kelconfig/ad1.wav", 0, media, adverts, pictures, nodes},
+      {"RemovePicture", picture, pic1, 1, media, adverts, {pic2}, nodes},
+      {"RemovePicture", picture, L"two", 0, media, adverts, pictures, nodes},
+      {"RemoveCatalogNode", node, n2, 1, media, adverts, pictures, {n1}},
+      {"RemoveCatalogNode", node, a, 0, media, adverts, pictures, nodes},
+  };
+  for (const RemovalCase& c : cases) {
+    const std::string what = std::string(c.call) + " " + WideToUtf8(c.path);
+    BridgeLog log;
+    ClearLists();
+    for (const std::wstring& path : media) {
+      if (path.compare(0, 4, L"http") == 0)
+        AddWebMedia(path, L"web", 6);
+      else
+        AddMedia(path, L"p", path == a ? 1 : path == v ? 4 : 3);
+    }
+    AddAdvert(L"kelconfig/ad1.wav", L"TODOADVERTISINGPARENT", 4);
+    AddAdvert(L"kelconfig/ad2.wav", L"TODOADVERTISINGPARENT", 4);
+    AddPicture(L"one", pic1, L"C:\\pics", 2);
+    AddPicture(L"two", pic2, L"C:\\pics", 2);
+    AddCatalogNode(n1, L"");
+    AddCatalogNode(n2, L"");
+
+    EXPECT_EQ(c.remove(c.path), c.result) << what;
+    EXPECT_EQ(PathsOf(player_->media), c.media) << what;
+    EXPECT_EQ(PathsOf(player_->adverts), c.adverts) << what;
+    EXPECT_EQ(PathsOf(player_->pictures), c.pictures) << what;
+    EXPECT_EQ(PathsOf(player_->catalogNodes), c.nodes) << what;
+    int counts[7] = {};
+    for (const MediaEntry& entry : player_->media) ++counts[entry.kind];
+    EXPECT_EQ(GetAudioCount(), counts[1]) << what;
+    EXPECT_EQ(GetPlaylistCount(), counts[3]) << what;
+    EXPECT_EQ(GetVideoCount(), counts[4]) << what;
+    EXPECT_EQ(GetWebMediaCount(), counts[6]) << what;
+    EXPECT_EQ(GetMediaCount(), static_cast<int>(c.media.size())) << what;
+    EXPECT_EQ(GetAdvertCount(), static_cast<int>(c.adverts.size())) << what;
+    EXPECT_EQ(GetPictureCount(), static_cast<int>(c.pictures.size())) << what;
+    // Web entries are numbered 0, 1, ... in list order, and each number
+    // finds that entry's own location in libvlc's media list.
+    EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), counts[6]) << what;
+    int web = 0;
+    for (const MediaEntry& entry : player_->media) {
+      if (entry.kind != 6) {
+        EXPECT_EQ(entry.listIndex, -1) << what;
+        continue;
+      }
+      EXPECT_EQ(entry.listIndex, web++) << what;
+      EXPECT_EQ(LocationAt(log, entry.listIndex), WideToUtf8(entry.path)) << what;
+    }
+    EXPECT_EQ(GetVlcPlayer().ListItemAt(web), nullptr) << what << ": a location too many";
+  }
+  // A web entry added after a removal takes the next free number.
+  BridgeLog log;
+  ClearLists();
+  AddWebMedia(w1, L"web", 6);
+  AddWebMedia(w2, L"web", 6);
+  EXPECT_TRUE(RemoveMedia(w1));
+  AddWebMedia(w3, L"web", 6);
+  ASSERT_EQ(player_->media.size(), 2u);
+  EXPECT_EQ(player_->media[1].listIndex, 1);
+  EXPECT_EQ(LocationAt(log, 0), WideToUtf8(w2));
+  EXPECT_EQ(LocationAt(log, 1), WideToUtf8(w3));
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 2);
+}
+
+// The player's window and whether the current web entry is what the list
+// player plays.
+TEST_F(ListPlayerChoice, PlayerWindowAndCurrentListItem) {
+  EXPECT_EQ(GetPlayerWindow(), nullptr);
+  {
+    TestWindow window;
+    SetVideoWindow(window.Handle());
+    EXPECT_EQ(GetPlayerWindow(), window.Handle());
+    SetVideoWindow(nullptr);
+  }
+  AddMedia(WriteMedia(L"a.wav", MakeWav(0.2)), L"p", 1);
+  AddWebMedia(L"http://example.invalid/unplayed", L"web", 6);
+  AddWebMedia(FileUrl(WriteMedia(L"web.wav", MakeWav(6.0))), L"web", 6);
+  CurrentMediaIndex = 1;
+  ASSERT_TRUE(PlayNextMedia());
+  ASSERT_EQ(CurrentMediaIndex, 2);
+  ASSERT_TRUE(ReachesState(3));
+  EXPECT_TRUE(IsCurrentListItemPlaying());
+  CurrentMediaIndex = 0;
+  EXPECT_FALSE(IsCurrentListItemPlaying()) << "not web media";
+  CurrentMediaIndex = 7;
+  EXPECT_FALSE(IsCurrentListItemPlaying()) << "no entry";
+  CurrentMediaIndex = 2;
+  EXPECT_TRUE(StopListPlayer());
+  EXPECT_TRUE(WaitUntil(15000, [] { return !IsCurrentListItemPlaying(); }));
 }
 
 // Pictures become the texture of the show's application object, which the

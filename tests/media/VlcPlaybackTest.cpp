@@ -17,6 +17,7 @@
 #include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
 #include "support/TestPaths.h"
+#include "support/TraceRecorder.h"
 #include "support/VlcBridge.h"
 #include "support/VlcFixture.h"
 
@@ -52,12 +53,15 @@ bool StaysInState(int state, DWORD ms) {
 
 using VlcPlayback = VlcFixture;
 
+// Long enough for the polls to see it playing before it ends.
+constexpr double kShortSeconds = 2.0;
+
 TEST_F(VlcPlayback, ShortWavPlaysToItsEndWithTheOptionsInSlotOrder) {
   BridgeLog log;
   ApplyVisualOptions(VisualModeNone);
-  std::wstring wav = WriteMedia(L"short.wav", MakeWav(0.5));
+  std::wstring wav = WriteMedia(L"short.wav", MakeWav(kShortSeconds));
   ASSERT_TRUE(PlayFile(wav));
-  ASSERT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+  ASSERT_TRUE(PlayedToTheEnd(StatesUntilDone()));
 
   std::vector<BridgeCall> created = log.Calls("libvlc_media_new_path");
   ASSERT_EQ(created.size(), 1u);
@@ -144,19 +148,17 @@ TEST_F(VlcPlayback, WebItemPlaysThroughTheListPlayerAndPausesThere) {
 TEST_F(VlcPlayback, MissingFilesEndWithoutPlaying) {
   for (const std::wstring& path : {MediaFolder() + L"missing.wav", std::wstring(L"C:\\no such folder\\missing.wav")}) {
     ASSERT_TRUE(PlayFile(path));
-    int state = 0;
-    EXPECT_TRUE(WaitUntil(15000, [&] {
-      state = GetPlayerState();
-      EXPECT_NE(state, kPlaying) << WideToUtf8(path);
-      return state == kEnded || state == kError;
-    })) << "state " << state;
+    std::vector<int> states = StatesUntilDone();
+    ASSERT_FALSE(states.empty());
+    EXPECT_TRUE(states.back() == kEnded || states.back() == kError) << "last state " << states.back();
+    EXPECT_EQ(std::find(states.begin(), states.end(), kPlaying), states.end()) << WideToUtf8(path);
   }
 }
 
 // Paths go to libvlc as UTF-8, so names outside the ANSI code page play.
 TEST_F(VlcPlayback, NonAsciiNamePlaysWithItsSlashesTurned) {
   std::wstring name = L"Gr\u00fc\u00dfe \u0437\u0432\u0443\u043a \u97f3.wav";
-  std::wstring wav = WriteMedia(name, MakeWav(0.5));
+  std::wstring wav = WriteMedia(name, MakeWav(kShortSeconds));
   std::wstring forward = wav;
   for (wchar_t& c : forward)
     if (c == L'\\') c = L'/';
@@ -164,7 +166,7 @@ TEST_F(VlcPlayback, NonAsciiNamePlaysWithItsSlashesTurned) {
   BridgeLog log;
   CurrentMediaIndex = -1;
   ASSERT_TRUE(PlayNextMedia());
-  EXPECT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+  EXPECT_TRUE(PlayedToTheEnd(StatesUntilDone()));
   std::vector<BridgeCall> created = log.Calls("libvlc_media_new_path");
   ASSERT_EQ(created.size(), 1u);
   EXPECT_EQ(created[0].fields[0], WideToUtf8(wav));
@@ -173,7 +175,7 @@ TEST_F(VlcPlayback, NonAsciiNamePlaysWithItsSlashesTurned) {
 TEST_F(VlcPlayback, CatalogReloadRebuildsTheMediaList) {
   std::wstring a = WriteMedia(L"a.wav", MakeWav(0.5));
   std::wstring b = WriteMedia(L"b.wav", MakeWav(0.5));
-  std::wstring c = WriteMedia(L"c.wav", MakeWav(0.5));
+  std::wstring c = WriteMedia(L"c.wav", MakeWav(kShortSeconds));
   AddWebMedia(FileUrl(a), L"p", 6);
   AddWebMedia(FileUrl(b), L"p", 6);
   ClearLists();
@@ -188,7 +190,7 @@ TEST_F(VlcPlayback, CatalogReloadRebuildsTheMediaList) {
   ASSERT_EQ(created.size(), 1u);
   ASSERT_EQ(played.size(), 1u);
   EXPECT_EQ(played[0].fields[1], created[0].result) << "entry 0 must be the reloaded location";
-  EXPECT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+  EXPECT_TRUE(PlayedToTheEnd(StatesUntilDone()));
 }
 
 // Goom's fresh players get the stored locations, the list and the window
@@ -196,7 +198,7 @@ TEST_F(VlcPlayback, CatalogReloadRebuildsTheMediaList) {
 TEST_F(VlcPlayback, GoomRecreatesThePlayersWithLocationsListAndWindow) {
   TestWindow window;
   SetVideoWindow(window.Handle());
-  std::wstring web = WriteMedia(L"web.wav", MakeWav(0.5));
+  std::wstring web = WriteMedia(L"web.wav", MakeWav(kShortSeconds));
   AddWebMedia(FileUrl(web), L"p", 6);
   BridgeLog log;
   ApplyVisualOptions(VisualModeGoom);
@@ -236,11 +238,11 @@ TEST_F(VlcPlayback, GoomRecreatesThePlayersWithLocationsListAndWindow) {
   EXPECT_EQ(GetVlcPlayer().GetOutputWindow(), window.Handle());
 
   // Goom has no plug-in here; the audio still plays.
-  ASSERT_TRUE(PlayFile(WriteMedia(L"goom.wav", MakeWav(0.5))));
-  EXPECT_TRUE(ReachesState(kEnded)) << "state " << GetPlayerState();
+  ASSERT_TRUE(PlayFile(WriteMedia(L"goom.wav", MakeWav(kShortSeconds))));
+  EXPECT_TRUE(PlayedToTheEnd(StatesUntilDone()));
   CurrentMediaIndex = -1;
   ASSERT_TRUE(PlayNextMedia());
-  EXPECT_TRUE(ReachesState(kEnded)) << "web item after Goom, state " << GetPlayerState();
+  EXPECT_TRUE(PlayedToTheEnd(StatesUntilDone())) << "web item after Goom";
 }
 
 // The window thread pauses and polls while the worker replaces the players.
@@ -336,6 +338,125 @@ TEST_F(VlcPlayback, LongInstallFolderReachesLibvlcWhole) {
   EXPECT_EQ(started[0].fields[0], "-I--aout=dummy--vout=dummy--plugin-path=" + WideToUtf8(folder) + "plugins");
   ASSERT_TRUE(PlayFile(WriteMedia(L"a.wav", MakeWav(0.5))));
   EXPECT_TRUE(ReachesState(kEnded));
+}
+
+// A sent message answered by the window thread, and whether it came while
+// that thread was inside a pause (so while it waited for the wrapper's lock).
+std::atomic<int> g_answered{0};
+std::atomic<int> g_answeredInPause{0};
+std::atomic<bool> g_inPause{false};
+constexpr UINT kProbe = WM_APP + 7;
+
+LRESULT CALLBACK ProbeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != kProbe) return DefWindowProcW(window, message, wParam, lParam);
+  ++g_answered;
+  if (g_inPause) ++g_answeredInPause;
+  return 1;
+}
+
+// libvlc may tell the output window's thread about its video window while
+// the worker holds the wrapper's lock, so that thread keeps answering sent
+// messages while it waits for the lock. The window thread here answers
+// messages only inside its pause calls.
+TEST_F(VlcPlayback, WindowThreadAnswersSentMessagesWhileItWaitsForThePlayers) {
+  ASSERT_TRUE(PlayFile(WriteMedia(L"long.wav", MakeWav(4.0))));
+  g_answered = 0;
+  g_answeredInPause = 0;
+  std::atomic<HWND> handle{nullptr};
+  std::atomic<bool> ready{false}, registered{false}, done{false}, senderDone{false}, unbound{false};
+  std::atomic<int> pauses{0};
+  std::thread windowThread([&] {
+    TestWindow window;
+    SetWindowLongPtrW(window.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeProc));
+    handle = window.Handle();
+    ready = true;
+    while (!registered) Sleep(1);
+    while (!done) {
+      g_inPause = true;
+      PausePlayer(true);
+      PauseListPlayer(true);
+      PausePlayer(false);
+      g_inPause = false;
+      ++pauses;
+    }
+    // Answer the sender's last message, then wait to be unbound.
+    while (!senderDone || !unbound) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+      MSG msg;
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  });
+  while (!ready) Sleep(1);
+  if (!handle) {
+    done = senderDone = unbound = registered = true;
+    windowThread.join();
+    FAIL() << "no window";
+  }
+  SetVideoWindow(handle);
+  registered = true;
+  std::thread sender([&] {
+    while (!done) SendMessageW(handle, kProbe, 0, 0);
+    senderDone = true;
+  });
+  int rounds = 0;
+  // The threads must be joined whatever happens, so no ASSERT in here.
+  for (; rounds < 10 || (g_answeredInPause == 0 && rounds < 300); ++rounds) {
+    GetVlcPlayer().RecreatePlayers();
+    if (!PlayFile(MediaFolder() + L"long.wav")) {
+      ADD_FAILURE() << "round " << rounds << " did not start";
+      break;
+    }
+  }
+  done = true;
+  sender.join();
+  SetVideoWindow(nullptr);
+  unbound = true;
+  windowThread.join();
+  EXPECT_GT(pauses.load(), 0);
+  EXPECT_GT(g_answeredInPause.load(), 0) << "after " << rounds << " rounds, " << g_answered << " answered";
+  EXPECT_TRUE(StopPlayer());
+}
+
+// Sets an environment variable while it lives.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const wchar_t* name, const wchar_t* value) : name_(name) {
+    SetEnvironmentVariableW(name, value);
+  }
+  ~ScopedEnvironment() { SetEnvironmentVariableW(name_, nullptr); }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const wchar_t* name_;
+};
+
+// libvlc loads but libvlc_new fails: no player, nothing else reaches libvlc,
+// and the show goes on.
+TEST_F(VlcPlayback, LibvlcThatWillNotStartLeavesNoPlayer) {
+  ReleasePlayer();
+  ScopedEnvironment failNew(L"KEL_VLC_BRIDGE_FAIL_NEW", L"1");
+  TraceRecorder trace;
+  BridgeLog log;
+  InitPlayer(nullptr);
+  std::vector<BridgeCall> started = log.Calls("libvlc_new");
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].result, "null");
+  EXPECT_EQ(trace.Matching(L"libvlc: libvlc_new failed").size(), 1u);
+
+  AddMedia(WriteMedia(L"a.wav", MakeWav(0.2)), L"p", 1);
+  EXPECT_TRUE(AddWebMedia(FileUrl(MediaFolder() + L"a.wav"), L"p", 6));
+  AddAdvert(L"ad.wav", L"TODOADVERTISINGPARENT", 4);
+  CurrentMediaIndex = 0;
+  ExpectNoPlayback();
+  EXPECT_EQ(CurrentMediaIndex, 1) << "the show still moves on";
+  ApplyVisualOptions(VisualModeGoom);
+  EXPECT_FALSE(PlayNextMedia());
+  EXPECT_FALSE(PlayNextAdvert());
+  KEL_Logic::ShowLoadingPicture();
+  ClearLists();
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 0);
+  for (const std::string& function : log.Functions()) EXPECT_EQ(function, "libvlc_new");
 }
 
 }  // namespace

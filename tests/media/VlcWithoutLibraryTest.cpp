@@ -12,6 +12,7 @@
 #include "media/VlcPlayer.h"
 #include "support/TestPaths.h"
 #include "support/TraceRecorder.h"
+#include "support/VlcFixture.h"
 
 namespace {
 
@@ -93,6 +94,9 @@ TEST_F(WithoutLibvlc, ShowGoesOnWithoutPlayback) {
   LoadingPicturePending = 1;
   KEL_Logic::ShowLoadingPicture();
   EXPECT_EQ(LoadingPicturePending, 0);
+  ExpectNoPlayback();
+  EXPECT_TRUE(RemoveMedia(L"http://example.invalid/stream"));
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 0);
   ClearLists();
   EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 0);
 }
@@ -140,6 +144,13 @@ TEST_F(WithoutLibvlc, NoListPlayerAtAll) {
   EXPECT_FALSE(PauseListPlayer(false));
   EXPECT_FALSE(StopPlayer());
   EXPECT_FALSE(PlayFile(L"C:\\a.wav"));
+  EXPECT_FALSE(RemoveMedia(L"C:\\a.wav"));
+  EXPECT_TRUE(RemoveMediaAlways(L"C:\\a.wav"));
+  EXPECT_EQ(RemoveMediaIndex(L"C:\\a.wav"), -1);
+  EXPECT_FALSE(RemoveAdvert(L"C:\\a.wav"));
+  EXPECT_FALSE(RemovePicture(L"C:\\a.png"));
+  EXPECT_FALSE(RemoveCatalogNode(L"C:\\"));
+  ExpectNoPlayback();
   ClearLists();
 }
 

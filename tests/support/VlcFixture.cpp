@@ -1,5 +1,8 @@
 #include "support/VlcFixture.h"
 
+#include <algorithm>
+#include <functional>
+
 #include "engine/Settings.h"
 #include "media/VlcPlayer.h"
 #include "platform/WideText.h"
@@ -37,6 +40,73 @@ std::wstring VlcFixture::WriteMedia(const std::wstring& name, const std::string&
 
 bool VlcFixture::ReachesState(int state, DWORD ms) {
   return WaitUntil(ms, [&] { return GetPlayerState() == state; });
+}
+
+std::vector<int> StatesUntilDone(DWORD ms) {
+  std::vector<int> seen;
+  WaitUntil(ms, [&] {
+    int state = GetPlayerState();
+    if (seen.empty() || seen.back() != state) seen.push_back(state);
+    return state == 6 || state == 7;
+  });
+  return seen;
+}
+
+::testing::AssertionResult PlayedToTheEnd(const std::vector<int>& states) {
+  auto playing = std::find(states.begin(), states.end(), 3);
+  if (playing != states.end() && std::find(playing, states.end(), 6) != states.end())
+    return ::testing::AssertionSuccess();
+  ::testing::AssertionResult failure = ::testing::AssertionFailure() << "states seen:";
+  for (int state : states) failure << " " << state;
+  return failure;
+}
+
+void ExpectNoPlayback() {
+  CVlcPlayer& vlc = GetVlcPlayer();
+  EXPECT_FALSE(vlc.IsOpen());
+  struct Call {
+    const char* name;
+    std::function<bool()> call;  // true would mean something happened
+  };
+  const Call calls[] = {
+      {"NewMediaFromPath", [&] { return vlc.NewMediaFromPath(L"C:\\a.wav") != nullptr; }},
+      {"PlayMedia", [&] { return vlc.PlayMedia(nullptr); }},
+      {"ListItemAt", [&] { return vlc.ListItemAt(0) != nullptr; }},
+      {"PlayListItem", [&] { return vlc.PlayListItem(nullptr) != -1; }},
+      {"IsListItemPlaying", [&] { return vlc.IsListItemPlaying(0); }},
+      {"MediaPlayerPause(true)", [&] { return vlc.MediaPlayerPause(true); }},
+      {"MediaPlayerPause(false)", [&] { return vlc.MediaPlayerPause(false); }},
+      {"ListPlayerPause(true)", [&] { return vlc.ListPlayerPause(true); }},
+      {"ListPlayerPause(false)", [&] { return vlc.ListPlayerPause(false); }},
+      {"MediaPlayerStop", [&] { return vlc.MediaPlayerStop(); }},
+      {"ListPlayerStop", [&] { return vlc.ListPlayerStop(); }},
+      {"MediaPlayerSetPosition", [&] { return vlc.MediaPlayerSetPosition(0.5f); }},
+      {"MediaPlayerWillPlay", [&] { return vlc.MediaPlayerWillPlay(); }},
+      {"ReleaseMedia", [&] { return vlc.ReleaseMedia(nullptr); }},
+      {"GetOutputWindow", [&] { return vlc.GetOutputWindow() != nullptr; }},
+      {"PlayNextMedia", [] { return PlayNextMedia(); }},
+      {"PlayNextAdvert", [] { return PlayNextAdvert(); }},
+      {"PlayFile", [] { return PlayFile(L"C:\\a.wav"); }},
+      {"PausePlayer(true)", [] { return PausePlayer(true); }},
+      {"PausePlayer(false)", [] { return PausePlayer(false); }},
+      {"PauseListPlayer(true)", [] { return PauseListPlayer(true); }},
+      {"PauseListPlayer(false)", [] { return PauseListPlayer(false); }},
+      {"StopPlayer", [] { return StopPlayer(); }},
+      {"StopListPlayer", [] { return StopListPlayer(); }},
+      {"GetPlayerWindow", [] { return GetPlayerWindow() != nullptr; }},
+      {"IsCurrentListItemPlaying", [] { return IsCurrentListItemPlaying(); }},
+  };
+  for (const Call& c : calls) EXPECT_FALSE(c.call()) << c.name;
+  EXPECT_EQ(vlc.MediaPlayerState(), 7);
+  EXPECT_EQ(vlc.ListPlayerState(), 7);
+  EXPECT_EQ(GetPlayerState(), 7);
+  EXPECT_EQ(vlc.ListItemDuration(0), 3u);
+  // These report nothing; they must simply not reach a player.
+  vlc.SetMute(true);
+  vlc.RecreatePlayers();
+  SetVideoWindow(GetDesktopWindow());
+  EXPECT_EQ(GetPlayerWindow(), nullptr);
+  SetVideoWindow(nullptr);
 }
 
 std::wstring FileUrl(const std::wstring& path) {

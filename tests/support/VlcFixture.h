@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "media/ListPlayer.h"
 
@@ -28,6 +29,18 @@ class VlcFixture : public ::testing::Test {
   std::wstring install_;
   std::wstring media_;
 };
+
+// The distinct player states seen by polling GetPlayerState, in order, until
+// the item ends (6) or fails (7) or the time runs out.
+std::vector<int> StatesUntilDone(DWORD ms = 15000);
+
+// The states show the item playing (3) and then ending (6).
+::testing::AssertionResult PlayedToTheEnd(const std::vector<int>& states);
+
+// With no libvlc player behind them (no libvlc, libvlc_new failed, or no
+// list player), every wrapper operation and free function does nothing and
+// reports failure, the error state or no media.
+void ExpectNoPlayback();
 
 // "file:///C:/a%20b/c.wav" for a Windows path, as a catalog gives web media.
 std::wstring FileUrl(const std::wstring& path);

@@ -12,9 +12,12 @@
  * - when KEL_VLC_BRIDGE_OUTPUT is "dummy", libvlc gets the dummy audio and
  *   video outputs, so tests need no sound card and open no window;
  * - when KEL_VLC_BRIDGE_LOG names a file, one line per call is appended to
- *   it: the function, its arguments and its result, separated by tabs.
+ *   it: the function, its arguments and its result, separated by tabs;
+ * - when KEL_VLC_BRIDGE_FAIL_NEW is "1", libvlc_new returns NULL without
+ *   asking libvlc, so tests can take the program's road for a libvlc that
+ *   loads but will not start.
  *
- * Both variables are read from the Windows environment at each call, so a
+ * The variables are read from the Windows environment at each call, so a
  * test can set them in-process.
  */
 #include <windows.h>
@@ -123,6 +126,14 @@ static int output_args(const char *const **args)
     }
     if (value) HeapFree(GetProcessHeap(), 0, value);
     return count;
+}
+
+static BOOL fail_new(void)
+{
+    WCHAR *value = get_env(L"KEL_VLC_BRIDGE_FAIL_NEW");
+    BOOL fail = value && lstrcmpW(value, L"1") == 0;
+    if (value) HeapFree(GetProcessHeap(), 0, value);
+    return fail;
 }
 
 /* ---- the call log ---- */
@@ -357,7 +368,7 @@ libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
     for (i = 0; i < argc; ++i) args[i] = argv[i];
     for (i = 0; i < extra; ++i) args[argc + i] = outputs[i];
     args[argc + extra] = NULL;
-    instance = libvlc_new(argc + extra, args);
+    instance = fail_new() ? NULL : libvlc_new(argc + extra, args);
 
     if (log_begin(&line, "libvlc_new")) {
         for (i = 0; i < argc + extra; ++i) line_text(&line, args[i]);
