@@ -44,9 +44,11 @@ struct CatalogAttributeNames {
 };
 
 // Visits start, its descendants and its following siblings in document
-// order, parents before their children, calling visit (node, name, parent
+// order, parents before their children, calling visit (element, name, parent
 // name) for every element. Kept off the call stack: a catalog may nest deeper
-// than the worker's stack could recurse.
+// than the worker's stack could recurse. Each node costs its type, its first
+// child and its next sibling; an element its name as well, which the walk
+// keeps as the parent name of its children.
 template <class Visit>
 void WalkElements(IXMLDOMNode* start, Visit&& visit) {
   if (!start) return;
@@ -85,6 +87,11 @@ void WalkElements(IXMLDOMNode* start, Visit&& visit) {
   }
 }
 
+// The walk has already told the element by its type; no need to ask again.
+ComPtr<IXMLDOMElement> AsElement(IXMLDOMNode* node) {
+  return ComPtr<IXMLDOMNode>(node).Query<IXMLDOMElement>(kIID_IXMLDOMElement);
+}
+
 // One load: its own parser, deleted before returning. A DOM failure ends the
 // load where it stands; the entries added so far stay and the show goes on.
 template <class Walk>
@@ -111,7 +118,7 @@ void WalkCatalogMedia(IXMLDOMNode* start, bool advert) {
   WalkElements(start, [&](IXMLDOMNode* node, const std::wstring& name, const std::wstring&) {
     int kind = KindOfElement(name);
     if (kind == MediaKindFolder) return;
-    ComPtr<IXMLDOMElement> element = DomElement(node);
+    ComPtr<IXMLDOMElement> element = AsElement(node);
     if (!element) return;
     std::wstring path = ReadAttribute(element.Get(), names.branchPath);
     if (advert) {
@@ -133,7 +140,7 @@ void WalkCatalogNodes(IXMLDOMNode* start) {
   WalkElements(start, [&](IXMLDOMNode* node, const std::wstring&, const std::wstring& parentName) {
     if (CompareStringOrdinal(parentName.c_str(), static_cast<int>(parentName.size()), L"catalog", 7, TRUE) != CSTR_EQUAL)
       return;
-    ComPtr<IXMLDOMElement> element = DomElement(node);
+    ComPtr<IXMLDOMElement> element = AsElement(node);
     if (!element) return;
     AddCatalogNode(ReadAttribute(element.Get(), names.branchPath), ReadAttribute(element.Get(), names.parentPath));
   });

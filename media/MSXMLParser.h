@@ -21,7 +21,8 @@ class MSXMLParser {
   MSXMLParser& operator=(const MSXMLParser&) = delete;
 
   // Called by the walk after every load, once per node in document order,
-  // with the cursor and the cache on that node.
+  // with the cursor and the cache on that node. The walk runs only for a
+  // parser whose Wants_Node_Walk answers true: override both.
   virtual void On_Node();
 
   // Document.
@@ -80,6 +81,12 @@ class MSXMLParser {
   std::wstring Get_Attribute_Value();
 
  protected:
+  // Whether the loads walk the document calling On_Node. The hook is empty
+  // here, and reading every node of a large catalog into the cache only to
+  // call it is wasted; without the walk a load still leaves the cache as the
+  // walk would have left it.
+  virtual bool Wants_Node_Walk() const;
+
   bool _create_document();
   static int _node_kind(IXMLDOMNode* node);
   void _load_node_info(IXMLDOMNode* node);
@@ -100,6 +107,11 @@ class MSXMLParser {
   bool IsRoot(IXMLDOMNode* node) const;
   ComPtr<IXMLDOMNode> CreateNode(DOMNodeType type, const std::wstring& name);
   ComPtr<IXMLDOMNode> RootNode() const;
+  // The end of every load that leaves a document: root, walk, cursor back
+  // on the root.
+  void FinishLoad();
+  // The last node that the walk from start would load into the cache.
+  ComPtr<IXMLDOMNode> LastWalkedNode(IXMLDOMNode* start);
 
   std::wstring displayName_;
   std::wstring nodeName_;
@@ -134,6 +146,7 @@ DOMNodeType DomNodeType(IXMLDOMNode* node);
 std::wstring DomNodeName(IXMLDOMNode* node);
 ComPtr<IXMLDOMNode> DomParent(IXMLDOMNode* node);
 ComPtr<IXMLDOMNode> DomFirstChild(IXMLDOMNode* node);
+ComPtr<IXMLDOMNode> DomLastChild(IXMLDOMNode* node);
 ComPtr<IXMLDOMNode> DomNextSibling(IXMLDOMNode* node);
 ComPtr<IXMLDOMNode> DomPreviousSibling(IXMLDOMNode* node);
 // The element interface of a node; null for any other kind of node.

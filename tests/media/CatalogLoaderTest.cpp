@@ -15,6 +15,7 @@
 #include "media/ListPlayer.h"
 #include "media/MSXMLParser.h"
 #include "media/MediaKind.h"
+#include "media/VlcPlayer.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -151,6 +152,9 @@ TEST_F(CatalogLoaderTest, MediaAtAnyDepthFillTheListsInDocumentOrder) {
   EXPECT_EQ(GetPlaylistCount(), 1);
   EXPECT_EQ(GetWebMediaCount(), 2);
   EXPECT_EQ(GetMediaCount(), 5);
+  // The library's media list holds one address per web entry. The player
+  // shows only its length; the order is the entries' list indexes above.
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), 2);
   EXPECT_TRUE(player_->adverts.empty());
   EXPECT_TRUE(player_->catalogNodes.empty());
 }
@@ -352,6 +356,7 @@ TEST_F(CatalogLoaderTest, AHundredThousandEntriesLoadInOrder) {
   EXPECT_EQ(FirstDifference(Entries(Media()), media), -1);
   EXPECT_EQ(FirstDifference(Pictures(), pictures), -1);
   EXPECT_EQ(GetWebMediaCount(), n / 5);
+  EXPECT_EQ(GetVlcPlayer().GetListLocationCount(), n / 5);
   ASSERT_TRUE(LoadCatalogNodes());
   EXPECT_EQ(FirstDifference(Entries(player_->catalogNodes), nodes), -1);
 }
@@ -469,5 +474,56 @@ TEST_F(CatalogLoaderTest, AFailureInTheMiddleOfTheWalkKeepsWhatWasAdded) {
   EXPECT_TRUE(LoadMediaCatalog());
   EXPECT_EQ(GetPlaylistCount(), 1);
 }
+
+struct LoaderRunCase {
+  const char* label;
+  bool (*load)();
+  int failReadsFrom;  // -1: every read works
+  bool result;
+  int added;  // entries added to the loader's list
+};
+
+void PrintTo(const LoaderRunCase& c, std::ostream* out) { *out << c.label; }
+
+// The fake tree below: two media elements in a folder, one at the top.
+const LoaderRunCase kLoaderRuns[] = {
+    {"media", LoadMediaCatalog, -1, true, 3},
+    {"media, a read failing", LoadMediaCatalog, 1, false, 0},
+    {"adverts", LoadAdvertCatalog, -1, true, 3},
+    {"adverts, a read failing", LoadAdvertCatalog, 1, false, 1},
+    {"catalog nodes", LoadCatalogNodes, -1, true, 2},
+    {"catalog nodes, a read failing", LoadCatalogNodes, 1, false, 0},
+};
+
+class LoaderRunTest : public CatalogLoaderTest, public testing::WithParamInterface<LoaderRunCase> {};
+
+// Each loader has its document load synchronously, and gives back every DOM
+// reference it and its parser took, whether the walk ends or fails halfway.
+TEST_P(LoaderRunTest, LoadsSynchronouslyAndGivesBackEveryReference) {
+  const LoaderRunCase& c = GetParam();
+  AdvertiserCatalog = L"ads.xml";
+  FakeDomBehaviour behaviour;
+  behaviour.failAttributeReadsFrom = c.failReadsFrom;
+  FakeDomScope fake(behaviour,
+                    MakeFakeElement(L"CATALOG", {},
+                                    {MakeFakeElement(L"FOLDER0", {{L"branchpath", L"f"}},
+                                                     {MakeFakeElement(L"AUDIO", {{L"branchpath", L"a.mp3"}}),
+                                                      MakeFakeElement(L"WEBM", {{L"branchpath", L"http://w"}})}),
+                                     MakeFakeElement(L"PICTURE", {{L"branchpath", L"p.png"}})}));
+  ASSERT_TRUE(fake.Registered());
+  long objects = fake.LiveObjects();
+  long references = fake.LiveReferences();
+
+  EXPECT_EQ(c.load(), c.result);
+  int added = static_cast<int>(Media().size() + player_->pictures.size() + player_->adverts.size() +
+                               player_->catalogNodes.size());
+  EXPECT_EQ(added, c.added);
+  std::vector<std::wstring> calls = {L"put_async(false)", L"load(path)"};
+  EXPECT_EQ(fake.DocumentCalls(), calls);
+  EXPECT_EQ(fake.LiveObjects(), objects);
+  EXPECT_EQ(fake.LiveReferences(), references);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loaders, LoaderRunTest, testing::ValuesIn(kLoaderRuns));
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <comdef.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "FakeDom.h"
 #include "media/MSXMLParser.h"
 #include "SmallStack.h"
 #include "support/TestPaths.h"
@@ -277,6 +279,7 @@ INSTANTIATE_TEST_SUITE_P(Files, LoadTest, testing::ValuesIn(kLoadCases));
 // Records what the walk after a load shows the hook.
 class RecordingParser : public Tam_MSXMLParser {
  public:
+  bool Wants_Node_Walk() const override { return true; }
   void On_Node() override {
     ComPtr<IXMLDOMNode> node = Get_CurrentNode();
     seen.push_back(DomNodeName(node.Get()) + L"/" + Get_DisplayName());
@@ -299,6 +302,321 @@ TEST_F(ParserTest, TheWalkAfterALoadVisitsEveryNodeInDocumentOrder) {
   EXPECT_EQ(CurrentName(parser), L"r");
   EXPECT_EQ(parser.Get_Attribute_Value(), L"MSXMLParser::Get_Attribute_Value()  : Can't Retrieve an Attribute");
   EXPECT_FALSE(parser.Go_Parent());
+}
+
+// What the cache holds after a load, as the getters show it.
+std::wstring CacheOutline(MSXMLParser& parser) {
+  std::wstring out = parser.Get_DisplayName() + L"|" + parser.Get_NodeName() + L"|";
+  for (int i = 0; !parser.Get_Attribute_Name(i).empty(); ++i)
+    out += parser.Get_Attribute_Name(i) + L"=" + parser.Get_Attribute_Value(i) + L";";
+  return out;
+}
+
+struct AfterLoadCase {
+  const char* label;
+  const wchar_t* xml;
+  const wchar_t* cache;  // what the walk leaves: the last node in document order but instructions
+};
+
+void PrintTo(const AfterLoadCase& c, std::ostream* out) { *out << c.label; }
+
+const AfterLoadCase kAfterLoadCases[] = {
+    {"the last element", L"<r a=\"1\"><x/><y b=\"2\" c=\"3\"/></r>", L"<y>|y|b=2;c=3;"},
+    {"a text node", L"<r><x/>tail</r>", L"<#TEXT#>|#TEXT#|"},
+    {"a CDATA section", L"<r><x/><![CDATA[d]]></r>", L"<#CDATA#>|#CDATA#|"},
+    {"an instruction after its sibling", L"<r><x/><y b=\"2\"><z/></y><?pi data?></r>", L"<z>|z|"},
+    {"an instruction alone in its element", L"<r><x c=\"1\"><?pi data?></x></r>", L"<x>|x|c=1;"},
+    {"instructions after the root", L"<r a=\"1\"/><?pi a?><?pi b?>", L"<r>|r|a=1;"},
+    {"a comment after the root", L"<?xml version=\"1.0\"?><r><x/></r><!--c-->", L"<#comment>|#comment|"},
+    {"a document that did not parse", L"<r>", L"<#document>|#document|"},
+};
+
+class AfterLoadTest : public ParserTest, public testing::WithParamInterface<AfterLoadCase> {};
+
+// A parser without the hook does not walk, yet ends a load exactly where the
+// walk would have left it: cursor on the root, no attribute selected, and the
+// cache of the last node walked.
+TEST_P(AfterLoadTest, TheCacheIsWhatTheWalkLeaves) {
+  const AfterLoadCase& c = GetParam();
+  RecordingParser walking;
+  walking.Load_XML(c.xml);
+  Tam_MSXMLParser plain;
+  plain.Load_XML(c.xml);
+  EXPECT_EQ(CacheOutline(walking), c.cache);
+  EXPECT_EQ(CacheOutline(plain), c.cache);
+  EXPECT_FALSE(walking.seen.empty());
+  EXPECT_EQ(CurrentName(plain), CurrentName(walking));
+  EXPECT_EQ(plain.Get_Attribute_Value(), L"MSXMLParser::Get_Attribute_Value()  : Can't Retrieve an Attribute");
+  EXPECT_FALSE(plain.Add_NodeAfter(L"beside"));  // the path is empty: on the root, or nowhere
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, AfterLoadTest, testing::ValuesIn(kAfterLoadCases));
+
+std::string Utf16Le(const std::wstring& text) {
+  std::string out = "\xFF\xFE";
+  for (wchar_t c : text) {
+    out += static_cast<char>(c & 0xFF);
+    out += static_cast<char>(c >> 8);
+  }
+  return out;
+}
+
+struct EncodingCase {
+  const char* label;
+  std::string bytes;
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* out) { *out << c.label; }
+
+// One value in every encoding a catalog file may come in.
+const EncodingCase kEncodingCases[] = {
+    {"UTF-8 declared", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"M\xC3\xBCsik \xC3\xA9t\xC3\xA9\"/>"},
+    {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><r a=\"M\xC3\xBCsik \xC3\xA9t\xC3\xA9\"/>"},
+    {"UTF-8 without a declaration", "<r a=\"M\xC3\xBCsik \xC3\xA9t\xC3\xA9\"/>"},
+    {"ISO-8859-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"M\xFCsik \xE9t\xE9\"/>"},
+    {"UTF-16 with a byte-order mark",
+     Utf16Le(L"<?xml version=\"1.0\" encoding=\"UTF-16\"?><r a=\"M\u00fcsik \u00e9t\u00e9\"/>")},
+};
+
+class EncodingTest : public ParserTest, public testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(EncodingTest, TheFileReadsTheSame) {
+  std::wstring path = folder_ + L"encoded.xml";
+  ASSERT_TRUE(WriteFileBytes(path, GetParam().bytes));
+  Tam_MSXMLParser parser;
+  ASSERT_TRUE(parser.Load_Document(path));
+  EXPECT_EQ(CurrentName(parser), L"r");
+  ASSERT_TRUE(parser.Find_Attribute(L"a"));
+  EXPECT_EQ(parser.Get_Attribute_Value(), L"M\u00fcsik \u00e9t\u00e9");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, EncodingTest, testing::ValuesIn(kEncodingCases));
+
+// --- What the platform's DOM does not do on demand, through the fake ---------
+
+struct LoadRouteCase {
+  const char* label;
+  bool file;  // false: no file at all
+  std::string bytes;
+  const wchar_t* load;  // how the file reached the DOM
+};
+
+void PrintTo(const LoadRouteCase& c, std::ostream* out) { *out << c.label; }
+
+// UTF-8 files are read here and handed over as bytes; anything else goes by
+// path, where the DOM works out the encoding itself.
+const LoadRouteCase kLoadRouteCases[] = {
+    {"missing file", false, "", L"load(path)"},
+    {"empty file", true, "", L"load(path)"},
+    {"UTF-8 without a declaration", true, "<CATALOG/>", L"load(bytes)"},
+    {"UTF-8 declared", true, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><CATALOG/>", L"load(bytes)"},
+    {"declared in single quotes and lower case", true, "<?xml version='1.0' encoding='utf-8'?><CATALOG/>",
+     L"load(bytes)"},
+    {"a declaration without an encoding", true, "<?xml version=\"1.0\"?><CATALOG/>", L"load(bytes)"},
+    {"UTF-8 with a byte-order mark", true, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?><CATALOG/>",
+     L"load(bytes)"},
+    {"another encoding declared", true, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><CATALOG/>",
+     L"load(path)"},
+    {"UTF-16 with a byte-order mark", true, Utf16Le(L"<CATALOG/>"), L"load(path)"},
+    {"UTF-16 without one", true, Utf16Le(L"<CATALOG/>").substr(2), L"load(path)"},
+    {"a declaration that does not end", true,
+     "<?xml version=\"1.0\" encoding=\"UTF-8\"" + std::string(600, ' ') + "?><CATALOG/>", L"load(path)"},
+};
+
+class LoadRouteTest : public ParserTest, public testing::WithParamInterface<LoadRouteCase> {};
+
+// Whichever way, the document is told to load synchronously first.
+TEST_P(LoadRouteTest, LoadsSynchronouslyByBytesOrByPath) {
+  const LoadRouteCase& c = GetParam();
+  std::wstring path = folder_ + L"catalog.xml";
+  if (c.file) {
+    ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+  }
+  FakeDomScope fake({}, MakeFakeElement(L"CATALOG", {}));
+  ASSERT_TRUE(fake.Registered());
+  {
+    Tam_MSXMLParser parser;
+    EXPECT_TRUE(parser.Load_Document(path));
+  }
+  std::vector<std::wstring> calls = {L"put_async(false)", c.load};
+  EXPECT_EQ(fake.DocumentCalls(), calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LoadRouteTest, testing::ValuesIn(kLoadRouteCases));
+
+struct HeaderFailureCase {
+  const char* label;
+  bool load;                  // the fake's tree loaded first; false: a fresh empty document
+  const wchar_t* declaration;  // the data of an "xml" declaration before the loaded root
+  FakeFailure FakeDomBehaviour::*call;  // the document's call that goes wrong
+  FakeFailure failure;
+  bool result;
+  bool raises;
+  const wchar_t* error;
+  const wchar_t* encoding;  // what Get_Header reads back afterwards; null: no declaration
+};
+
+void PrintTo(const HeaderFailureCase& c, std::ostream* out) { *out << c.label; }
+
+const wchar_t kOldDeclaration[] = L"version=\"1.0\" encoding=\"ISO-8859-1\"";
+const FakeFailure kFails{0, E_FAIL};
+const FakeFailure kNoNode{0, S_OK};
+const FakeFailure kWorks{};
+
+// Set_Header with "xml", "encoding", "UTF-8" where the DOM refuses one step.
+const HeaderFailureCase kHeaderFailureCases[] = {
+    {"new: no instruction made", false, nullptr, &FakeDomBehaviour::createInstruction, kFails, false, false,
+     L"PARSER_XML::SetHeader() : Can't create new Processing node", nullptr},
+    {"new: a null instruction", false, nullptr, &FakeDomBehaviour::createInstruction, kNoNode, false, false,
+     L"PARSER_XML::SetHeader() : Can't create new Processing node", nullptr},
+    {"empty document: the append gives no node", false, nullptr, &FakeDomBehaviour::appendChild, kNoNode, false,
+     false, L"PARSER_XML::SetHeader() : Can't insert Processing node in the empty document", nullptr},
+    {"empty document: the append fails", false, nullptr, &FakeDomBehaviour::appendChild, kFails, false, true,
+     L"Success", nullptr},
+    {"empty document: all goes well", false, nullptr, &FakeDomBehaviour::appendChild, kWorks, true, false,
+     L"Success", L"UTF-8"},
+    {"before the root: the insert gives no node", true, nullptr, &FakeDomBehaviour::insertBefore, kNoNode, false,
+     false, L"PARSER_XML::SetHeader() : Can't insert Processing node after the root document", nullptr},
+    {"before the root: the insert fails", true, nullptr, &FakeDomBehaviour::insertBefore, kFails, false, true,
+     L"Success", nullptr},
+    {"before the root: all goes well", true, nullptr, &FakeDomBehaviour::insertBefore, kWorks, true, false,
+     L"Success", L"UTF-8"},
+    {"replacing: no instruction made", true, kOldDeclaration, &FakeDomBehaviour::createInstruction, kFails, false,
+     false, L"MSXMLParser::Set_Header() : Can't create the new processing instruction node", L"ISO-8859-1"},
+    {"replacing: a null instruction", true, kOldDeclaration, &FakeDomBehaviour::createInstruction, kNoNode, false,
+     false, L"MSXMLParser::Set_Header() : Can't create the new processing instruction node", L"ISO-8859-1"},
+    {"replacing: the replace fails", true, kOldDeclaration, &FakeDomBehaviour::replaceChild, kFails, false, true,
+     L"Success", L"ISO-8859-1"},
+    {"replacing: all goes well", true, kOldDeclaration, &FakeDomBehaviour::replaceChild, kWorks, true, false,
+     L"Success", L"UTF-8"},
+};
+
+class HeaderFailureTest : public ParserTest, public testing::WithParamInterface<HeaderFailureCase> {};
+
+// A refusal the wrapper tests for leaves its message; a failing HRESULT is
+// raised and leaves the error text alone. Either way the document keeps its
+// old declaration, and every reference taken is given back.
+TEST_P(HeaderFailureTest, ReportsOrRaisesAndLeavesTheDeclaration) {
+  const HeaderFailureCase& c = GetParam();
+  FakeDomBehaviour behaviour;
+  if (c.declaration) behaviour.declaration = c.declaration;
+  behaviour.*c.call = c.failure;
+  FakeDomScope fake(behaviour, MakeFakeElement(L"CATALOG", {}));
+  ASSERT_TRUE(fake.Registered());
+  long objects = fake.LiveObjects();
+  long references = fake.LiveReferences();
+  {
+    Tam_MSXMLParser parser;
+    if (c.load) {
+      ASSERT_TRUE(parser.Load_Document(folder_ + L"catalog.xml"));
+    } else {
+      parser.New_Document();
+    }
+    bool result = !c.result;
+    bool raised = false;
+    try {
+      result = parser.Set_Header(L"xml", L"encoding", L"UTF-8");
+    } catch (const _com_error& error) {
+      raised = true;
+      EXPECT_EQ(error.Error(), c.failure.result);
+    }
+    EXPECT_EQ(raised, c.raises);
+    if (!raised) {
+      EXPECT_EQ(result, c.result);
+    }
+    EXPECT_EQ(parser.Get_Error(), c.error);
+    std::wstring encoding;
+    EXPECT_EQ(parser.Get_Header(L"xml", L"encoding", encoding), c.encoding != nullptr);
+    EXPECT_EQ(encoding, c.encoding ? c.encoding : L"");
+  }
+  EXPECT_EQ(fake.LiveObjects(), objects);
+  EXPECT_EQ(fake.LiveReferences(), references);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, HeaderFailureTest, testing::ValuesIn(kHeaderFailureCases));
+
+// Loads, the walk, moves and reads hold DOM references only while they run:
+// once the parser is deleted the fake's nodes are back to the counts they
+// had, and its document is gone.
+TEST_F(ParserTest, EveryReferenceTakenOnTheDomIsGivenBack) {
+  for (bool walk : {false, true}) {
+    SCOPED_TRACE(walk ? "with the walk" : "without the walk");
+    FakeDomScope fake({}, MakeFakeElement(L"CATALOG", {},
+                                          {MakeFakeElement(L"A", {}, {MakeFakeElement(L"A1", {}),
+                                                                      MakeFakeElement(L"A2", {})}),
+                                           MakeFakeElement(L"B", {}, {MakeFakeElement(L"deep", {})})}));
+    ASSERT_TRUE(fake.Registered());
+    long objects = fake.LiveObjects();
+    long references = fake.LiveReferences();
+    {
+      std::unique_ptr<Tam_MSXMLParser> parser;
+      if (walk)
+        parser = std::make_unique<RecordingParser>();
+      else
+        parser = std::make_unique<Tam_MSXMLParser>();
+      ASSERT_TRUE(parser->Load_Document(folder_ + L"catalog.xml"));
+      EXPECT_GT(fake.LiveObjects(), objects);  // the document
+      EXPECT_TRUE(parser->Go_FirstChild());
+      EXPECT_TRUE(parser->Go_NextSibling());
+      EXPECT_TRUE(parser->Go_PreviousSibling());
+      EXPECT_TRUE(parser->Go_Descendant(L"A2"));
+      EXPECT_FALSE(parser->Go_Descendant(L"nothing"));
+      EXPECT_TRUE(parser->Go_Ancestor(L"CATALOG"));
+      EXPECT_TRUE(parser->Go_Descendant(L"deep"));
+      EXPECT_FALSE(parser->Go_Ancestor(L"nothing"));
+      EXPECT_TRUE(parser->Go_Parent());
+      EXPECT_TRUE(parser->Go_NextNamed(L"B"));
+      EXPECT_TRUE(parser->Go_PreviousNamed(L"A"));
+      EXPECT_EQ(CurrentName(*parser), L"A");
+      std::wstring value;
+      EXPECT_FALSE(parser->Get_Header(L"xml", L"version", value));
+    }
+    EXPECT_EQ(fake.LiveObjects(), objects);
+    EXPECT_EQ(fake.LiveReferences(), references);
+  }
+}
+
+// _add_before refuses beside the root with its own message; the public
+// insertions test the path before they get that far.
+class SiblingParser : public Tam_MSXMLParser {
+ public:
+  bool AddBefore(const std::wstring& name) {
+    ComPtr<IXMLDOMNode> current = Get_CurrentNode();
+    ComPtr<IXMLDOMDocument> document;
+    current->get_ownerDocument(document.Receive());
+    ComBstr tag(name);
+    ComPtr<IXMLDOMElement> element;
+    DomCheck(document->createElement(tag.Get(), element.Receive()));
+    return _add_before(ComPtr<IXMLDOMNode>(element.Get()));
+  }
+};
+
+TEST_F(ParserTest, AddBeforeBesideTheRootIsRefusedWithItsMessage) {
+  const wchar_t kMessage[] = L"MSXMLParser::_add_before()   : Can't add node at same level that the root node";
+  struct Case {
+    const char* label;
+    std::function<void(SiblingParser&)> place;
+  } cases[] = {
+      {"on the root after a load", [](SiblingParser&) {}},
+      {"back on the root from below",
+       [](SiblingParser& p) {
+         p.Go_FirstChild();
+         p.Go_Parent();
+       }},
+  };
+  for (const Case& c : cases) {
+    SiblingParser parser;
+    parser.Load_XML(L"<CATALOG><A/></CATALOG>");
+    c.place(parser);
+    ASSERT_EQ(CurrentName(parser), L"CATALOG") << c.label;
+    EXPECT_FALSE(parser.AddBefore(L"X")) << c.label;
+    EXPECT_EQ(parser.Get_Error(), kMessage) << c.label;
+    EXPECT_EQ(DocumentOutline(parser), L"CATALOG{A}") << c.label;
+    // One level down the same call inserts.
+    ASSERT_TRUE(parser.Go_FirstChild()) << c.label;
+    EXPECT_TRUE(parser.AddBefore(L"X")) << c.label;
+    EXPECT_EQ(DocumentOutline(parser), L"CATALOG{X A}") << c.label;
+  }
 }
 
 TEST_F(ParserTest, SaveWithoutADocumentWritesNothing) {
