@@ -1,6 +1,7 @@
 #include "engine/InstanceCheck.h"
 
 #include <psapi.h>
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -10,13 +11,17 @@ namespace {
 
 bool g_wallpaperFound = false;
 bool g_scanDone = false;
+ProcessEnumerator g_enumerate = nullptr;
 
 // EnumProcesses cannot say that its buffer was too small; a buffer filled
 // completely may have cut the list, so it is tried again with more room.
 bool TryEnumerate(size_t capacity, std::vector<DWORD>* ids, bool* complete) {
   ids->assign(capacity, 0);
   DWORD bytes = 0;
-  if (!EnumProcesses(ids->data(), static_cast<DWORD>(capacity * sizeof(DWORD)), &bytes)) return false;
+  ProcessEnumerator enumerate = g_enumerate ? g_enumerate : EnumProcesses;
+  if (!enumerate(ids->data(), static_cast<DWORD>(capacity * sizeof(DWORD)), &bytes)) return false;
+  // A count past the buffer would read beyond it; the buffer is all we have.
+  bytes = std::min<DWORD>(bytes, static_cast<DWORD>(capacity * sizeof(DWORD)));
   ids->resize(bytes / sizeof(DWORD));
   *complete = bytes < capacity * sizeof(DWORD);
   return true;
@@ -74,6 +79,8 @@ bool IsAnotherInstanceRunning(HWND window) {
   g_scanDone = true;
   return IsAnotherInstanceByRule(matches, g_wallpaperFound);
 }
+
+void SetProcessEnumeratorForTests(ProcessEnumerator enumerator) { g_enumerate = enumerator; }
 
 bool WasWallpaperProcessFound() { return g_wallpaperFound; }
 bool WasInstanceScanDone() { return g_scanDone; }

@@ -15,3 +15,8 @@ bool WasInstanceScanDone();
 // The process enumeration the check uses: every id, growing the buffer while
 // the system fills it to the brim. Empty when enumeration fails.
 std::vector<DWORD> EnumerateProcessIds();
+
+// Test seam: the call that lists the process ids (EnumProcesses' shape), so a
+// test can make it fail or fill its buffer; null restores EnumProcesses.
+using ProcessEnumerator = BOOL(WINAPI*)(DWORD* ids, DWORD bytes, DWORD* bytesReturned);
+void SetProcessEnumeratorForTests(ProcessEnumerator enumerator);

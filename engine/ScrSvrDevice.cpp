@@ -9,6 +9,7 @@
 
 namespace {
 CScrSvrDevice* g_device = nullptr;
+Direct3DCreator g_createDirect3D = nullptr;
 
 std::wstring DirectXErrorText(HRESULT hr) {
   const wchar_t* text = DXGetErrorString9W(hr);
@@ -18,10 +19,12 @@ std::wstring DirectXErrorText(HRESULT hr) {
 
 CScrSvrDevice* GetScrSvrDevice() { return g_device; }
 
+void SetDirect3DCreatorForTests(Direct3DCreator creator) { g_createDirect3D = creator; }
+
 // A constructor that throws leaves nothing behind: the destructor will not run.
 CScrSvrDevice::CScrSvrDevice() {
   g_device = this;
-  d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+  d3d_ = (g_createDirect3D ? g_createDirect3D : Direct3DCreate9)(D3D_SDK_VERSION);
   if (!d3d_) {
     g_device = nullptr;
     throw StartupError{L"Direct3DCreate9(...) failed"};

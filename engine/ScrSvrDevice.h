@@ -23,6 +23,11 @@ class CScrSvrDevice {
 
 CScrSvrDevice* GetScrSvrDevice();
 
+// Test seam: how the Direct3D object is made (Direct3DCreate9's shape), so a
+// test can take Direct3D away; null restores Direct3DCreate9.
+using Direct3DCreator = IDirect3D9*(WINAPI*)(UINT sdkVersion);
+void SetDirect3DCreatorForTests(Direct3DCreator creator);
+
 // Vertex of the pre-transformed textured quad.
 struct QuadVertex {
   float x, y, z, rhw;

@@ -148,7 +148,11 @@ void CScrSvrThread::Teardown() {
 void CScrSvrThread::Run() {
   if (IsAnotherInstanceRunning(window_)) {
     Trace(L"another instance");
-    MessageBoxW(nullptr, L"Only one instance allowed!", L"Kelvane Error!", MB_ICONWARNING);
+    // The show's window already covers the screen from the topmost band, so a
+    // plain box would open beneath it, unseen. System-modal is what makes an
+    // ownerless box topmost on Windows and on Wine alike (Wine ignores
+    // MB_TOPMOST); with no owner it disables nothing.
+    MessageBoxW(nullptr, L"Only one instance allowed!", L"Kelvane Error!", MB_ICONWARNING | MB_SYSTEMMODAL);
     secondInstanceFound_ = true;
     PostMessageW(window_, WM_CLOSE, 0, 0);
     return;
@@ -206,7 +210,9 @@ DWORD WINAPI ScrSvrThreadProc(LPVOID parameter) {
   }
   if (!failure.empty()) {
     Trace(L"failure: %s", failure.c_str());
-    MessageBoxW(nullptr, failure.c_str(), L"Kelvane Error!", MB_ICONERROR);
+    // Above the topmost full-screen window (system-modal, as above) and in
+    // front, or nobody sees why the show ended.
+    MessageBoxW(nullptr, failure.c_str(), L"Kelvane Error!", MB_ICONERROR | MB_SYSTEMMODAL | MB_SETFOREGROUND);
     PostMessageW(window, WM_CLOSE, 0, 0);
   }
   return 0;

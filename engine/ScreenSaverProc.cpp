@@ -12,6 +12,11 @@ namespace {
 HANDLE g_workerThread = nullptr;
 DWORD g_workerThreadId = 0;
 
+// True while WM_DESTROY waits for the worker. Messages sent to the window
+// meanwhile are answered, but must neither pause the player the worker is
+// releasing nor close the window a second time.
+bool g_destroying = false;
+
 // Runs on the window thread while the worker may be using the player.
 void PausePlayback() {
   if (GetCurrentMediaKind() == MediaKindWebMedia)
@@ -34,9 +39,11 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       // never ends under it.
       bool showRunning = GetScrSvrThread() != nullptr;
       if (g_workerThread) {
+        g_destroying = true;
         StopScrSvrThread(g_workerThread);
         CloseHandle(g_workerThread);
         g_workerThread = nullptr;
+        g_destroying = false;
         Trace(L"worker stopped");
       }
       if (showRunning) return 0;
@@ -44,19 +51,22 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     }
 
     case WM_CLOSE:
+      // Not even the default procedure: it would destroy the window again.
+      if (g_destroying) return 0;
       DestroyWindow(window);
       break;
 
     case WM_SYSCOMMAND:
       if (wParam == SC_CLOSE) {
         PostMessageW(window, WM_CLOSE, 0, 0);
-      } else if (wParam == SC_MONITORPOWER && lParam != -1) {
+      } else if (wParam == SC_MONITORPOWER && lParam != -1 && !g_destroying) {
         PausePlayback();
         Sleep(500);
       }
       break;
 
     case WM_POWERBROADCAST:
+      if (g_destroying) break;
       PausePlayback();
       Sleep(500);
       SendMessageW(window, WM_CLOSE, 0, 0);

@@ -5,6 +5,11 @@
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 
+# A WINEPREFIX from the caller's environment (someone's everyday prefix) is
+# never used: the build folder keeps its own. A script may still set one of its
+# own after sourcing this, or pass one to kel_start_wine.
+unset WINEPREFIX
+
 KEL_PACKAGES="cmake make g++-mingw-w64-x86-64 googletest wine64 wine64-tools libwine-dev libx11-dev xvfb xauth
   libgl1-mesa-dri x11-utils imagemagick libvlc-dev libvlc5 vlc-plugin-base vlc-plugin-video-output
   vlc-plugin-visualization"
@@ -34,10 +39,21 @@ kel_configure_and_build() {
 
 KEL_XVFB_PID=""
 KEL_WINESERVER_PID=""
+KEL_WINE_PREFIX=""
+KEL_CHILD_PID=""
 
+# Safe to call more than once: each step forgets what it stopped.
 kel_cleanup() {
+  if [ -n "$KEL_CHILD_PID" ]; then
+    kill "$KEL_CHILD_PID" >/dev/null 2>&1 || true
+    wait "$KEL_CHILD_PID" 2>/dev/null || true
+    KEL_CHILD_PID=""
+  fi
+  if [ -n "$KEL_WINE_PREFIX" ]; then
+    WINEPREFIX="$KEL_WINE_PREFIX" "$WINESERVER" -k >/dev/null 2>&1 || true
+    KEL_WINE_PREFIX=""
+  fi
   if [ -n "$KEL_WINESERVER_PID" ]; then
-    WINEPREFIX="$WINEPREFIX" "$WINESERVER" -k >/dev/null 2>&1 || true
     kill "$KEL_WINESERVER_PID" >/dev/null 2>&1 || true
     wait "$KEL_WINESERVER_PID" 2>/dev/null || true
     KEL_WINESERVER_PID=""
@@ -47,6 +63,25 @@ kel_cleanup() {
     wait "$KEL_XVFB_PID" 2>/dev/null || true
     KEL_XVFB_PID=""
   fi
+}
+
+# Cleans up on every way out; an interrupted run still ends as a failure
+# (bash would otherwise carry on with the next command after the handler).
+kel_install_traps() {
+  trap kel_cleanup EXIT
+  trap 'kel_cleanup; exit 130' INT
+  trap 'kel_cleanup; exit 143' TERM
+}
+
+# Runs a command in the background and waits for it, so INT and TERM reach
+# the traps at once rather than after the command; returns its exit code.
+kel_run_child() {
+  "$@" &
+  KEL_CHILD_PID=$!
+  local code=0
+  wait "$KEL_CHILD_PID" || code=$?
+  KEL_CHILD_PID=""
+  return "$code"
 }
 
 # Starts a private Xvfb on a free display number and exports DISPLAY.
@@ -67,9 +102,23 @@ kel_start_xvfb() {
   export DISPLAY=":$display"
 }
 
+# True once the wine server we started listens on its socket. Wine binds the
+# socket by a relative name, so it is found by the inode of the server's own
+# descriptor; a listening socket has the flag 00010000 in /proc/net/unix.
+kel_wineserver_listening() {
+  local inode
+  for inode in $(readlink /proc/"$KEL_WINESERVER_PID"/fd/* 2>/dev/null | sed -n 's/^socket:\[\([0-9]*\)\]$/\1/p'); do
+    awk -v inode="$inode" '$7 == inode && $4 == "00010000" { found = 1 } END { exit !found }' /proc/net/unix &&
+      return 0
+  done
+  return 1
+}
+
 # Makes the Wine prefix once (kept between runs) and starts its server.
+# Usage: kel_start_wine [prefix]; without one, a WINEPREFIX the calling script
+# set itself, otherwise the build folder's own.
 kel_start_wine() {
-  export WINEPREFIX="${WINEPREFIX:-$KEL_BUILD/wineprefix}"
+  export WINEPREFIX="${1:-${WINEPREFIX:-$KEL_BUILD/wineprefix}}"
   export WINEDEBUG=-all
   export WINEARCH=win64
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -77,8 +126,27 @@ kel_start_wine() {
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE64" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
+  KEL_WINE_PREFIX="$WINEPREFIX"
   "$WINESERVER" -f -p >/dev/null 2>&1 &
   KEL_WINESERVER_PID=$!
+  # A program started before the server listens would start a second server
+  # of its own, which nobody stops.
+  local tries=0
+  until kel_wineserver_listening; do
+    if ! kill -0 "$KEL_WINESERVER_PID" 2>/dev/null; then
+      # It found a server left over for this prefix (a run killed hard); that
+      # one answers, and kel_cleanup stops it with the prefix.
+      echo "== a wine server already runs for $WINEPREFIX; using it" >&2
+      KEL_WINESERVER_PID=""
+      break
+    fi
+    tries=$((tries + 1))
+    if [ "$tries" -gt 200 ]; then
+      echo "the wine server did not start" >&2
+      return 1
+    fi
+    sleep 0.05
+  done
   # Warm up: the first program after a boot may find the services not ready.
   "$WINE64" cmd /c exit >/dev/null 2>&1 || true
 }

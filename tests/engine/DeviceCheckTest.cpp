@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "ShowFixture.h"
 #include "engine/DeviceCheck.h"
 #include "engine/ScrSvrDevice.h"
+#include "engine/StartupError.h"
 
 TEST(DeviceCheck, CooperativeLevelTable) {
   struct Case {
@@ -41,4 +43,41 @@ TEST(TexturedQuad, CoversTheWindowWithHalfPixelShift) {
   }
   EXPECT_EQ(sizeof(QuadVertex), 28u);
   EXPECT_EQ(kQuadVertexFormat, 0x144u);
+}
+
+using DeviceHolder = ShowFixture;
+
+// A real device is made to need a reset: Direct3D refuses a Reset while a
+// default-pool resource lives, and then reports D3DERR_DEVICENOTRESET. The
+// holder's check resets it when it can, and a reset it cannot make ends the
+// show with the DirectX text.
+TEST_F(DeviceHolder, CheckDeviceResetsADeviceThatNeedsIt) {
+  Build();
+  CScrSvrDevice* holder = GetScrSvrDevice();
+  ASSERT_NE(holder, nullptr);
+  IDirect3DDevice9* device = holder->GetDevice();
+  EXPECT_TRUE(holder->CheckDevice());
+
+  IDirect3DTexture9* blocker = nullptr;
+  ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &blocker,
+                                  nullptr),
+            D3D_OK);
+  D3DPRESENT_PARAMETERS present = {};
+  present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  present.Windowed = TRUE;
+  ASSERT_EQ(device->Reset(&present), D3DERR_INVALIDCALL);
+  ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+
+  std::wstring thrown;
+  try {
+    holder->CheckDevice();
+  } catch (const StartupError& error) {
+    thrown = error.text;
+  }
+  EXPECT_EQ(thrown, L"D3DERR_INVALIDCALL");
+
+  blocker->Release();
+  EXPECT_TRUE(holder->CheckDevice());
+  EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+  Step();  // and the frame draws again
 }

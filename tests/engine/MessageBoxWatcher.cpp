@@ -20,9 +20,12 @@ BOOL CALLBACK CollectText(HWND child, LPARAM param) {
 FoundMessageBox CloseMessageBox(const wchar_t* caption, DWORD timeoutMilliseconds) {
   FoundMessageBox result;
   HWND box = nullptr;
-  if (!WaitUntil(timeoutMilliseconds, [&] { return (box = FindWindowW(L"#32770", caption)) != nullptr; }))
+  // Visible means set up: the box takes its z-order while it initialises.
+  if (!WaitUntil(timeoutMilliseconds,
+                 [&] { return (box = FindWindowW(L"#32770", caption)) != nullptr && IsWindowVisible(box); }))
     return result;
   result.found = true;
+  result.topmost = (GetWindowLongW(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&result.text));
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   return result;

@@ -8,5 +8,6 @@
 struct FoundMessageBox {
   bool found = false;
   std::wstring text;
+  bool topmost = false;  // shown in the topmost band, above a full-screen show
 };
 FoundMessageBox CloseMessageBox(const wchar_t* caption, DWORD timeoutMilliseconds);

@@ -133,6 +133,7 @@ TEST_F(SaverProgram, ASecondShowIsRefused) {
   FoundMessageBox box = CloseMessageBox(L"Kelvane Error!", 30000);
   EXPECT_TRUE(box.found);
   EXPECT_EQ(box.text, L"Only one instance allowed!");
+  EXPECT_TRUE(box.topmost);  // seen above the full-screen show
   ASSERT_TRUE(saver.Wait(20000));
   EXPECT_EQ(saver.ExitCode(), 0u);
   std::vector<TraceLine> lines = Trace();

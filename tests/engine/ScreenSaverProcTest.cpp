@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
+#include "engine/ScrSvrThread.h"
 #include "engine/Settings.h"
 #include "platform/ScreenSaverLibrary.h"
+#include "platform/Trace.h"
+#include "support/ChildProcess.h"
+#include "support/RegistrySandbox.h"
 #include "support/TraceRecorder.h"
 
 namespace {
@@ -140,4 +146,185 @@ TEST_F(ScreenSaverProcTest, InputClosesOnlyTheFullScreenSaver) {
   fChildPreview = TRUE;
   for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN}) ScreenSaverProc(window, message, 0, 0);
   EXPECT_EQ(PostedCloses(), 0);
+}
+
+TEST_F(ScreenSaverProcTest, DestroyWithoutAShowWaitsForNothing) {
+  ASSERT_EQ(GetScrSvrThread(), nullptr);
+  ClearScrSvrStopRequest();
+  EXPECT_EQ(ScreenSaverProc(window, WM_DESTROY, 0, 0), 0);
+  EXPECT_FALSE(IsScrSvrStopRequested());
+  EXPECT_FALSE(trace.Contains(L"worker stopped"));
+}
+
+// ---- the saver window's life, with the real worker -------------------------
+
+namespace {
+
+// Trace lines come from the worker too: kept under a lock, and a hook may act
+// on a line on the thread that writes it.
+CRITICAL_SECTION g_linesLock;
+std::vector<std::wstring> g_lines;
+void (*g_onLine)(const std::wstring& line) = nullptr;
+
+void RecordFromAnyThread(const std::wstring& line) {
+  EnterCriticalSection(&g_linesLock);
+  g_lines.push_back(line);
+  LeaveCriticalSection(&g_linesLock);
+  if (g_onLine) g_onLine(line);
+}
+
+std::vector<std::wstring> LinesSoFar() {
+  EnterCriticalSection(&g_linesLock);
+  std::vector<std::wstring> lines = g_lines;
+  LeaveCriticalSection(&g_linesLock);
+  return lines;
+}
+
+// What reaches the saver window, counted before the procedure sees it.
+struct WindowMessages {
+  int destroys = 0;
+  int closes = 0;
+  int powerMessages = 0;
+};
+WindowMessages g_received;
+HWND g_saverWindow = nullptr;
+
+LRESULT CALLBACK CountingSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) ++g_received.destroys;
+  if (message == WM_CLOSE) ++g_received.closes;
+  if (message == WM_POWERBROADCAST || (message == WM_SYSCOMMAND && wParam == SC_MONITORPOWER))
+    ++g_received.powerMessages;
+  return ScreenSaverProc(window, message, wParam, lParam);
+}
+
+bool g_sentWhileWaiting = false;
+
+// On the worker, after its loop and before its teardown: the window thread is
+// in WM_DESTROY's wait, and the worker cannot end before these are answered.
+// A procedure that destroyed the window again would wait inside the answer for
+// this very worker; the time-out turns that deadlock into a failed test.
+void SendMessagesOnStop(const std::wstring& line) {
+  if (line != L"run: stopped") return;
+  DWORD_PTR result = 0;
+  bool answered =
+      SendMessageTimeoutW(g_saverWindow, WM_POWERBROADCAST, PBT_APMSUSPEND, 0, SMTO_NORMAL, 10000, &result) != 0;
+  answered = SendMessageTimeoutW(g_saverWindow, WM_SYSCOMMAND, SC_MONITORPOWER, 2, SMTO_NORMAL, 10000, &result) != 0 &&
+             answered;
+  answered = SendMessageTimeoutW(g_saverWindow, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result) != 0 && answered;
+  g_sentWhileWaiting = answered;
+}
+
+class SaverWindowLife : public testing::Test {
+ protected:
+  void SetUp() override {
+    static bool once = [] {
+      InitializeCriticalSection(&g_linesLock);
+      WNDCLASSW wc = {};
+      wc.lpfnWndProc = CountingSaverProc;
+      wc.hInstance = GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"KelTestSaverWindow";
+      wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+      return RegisterClassW(&wc) != 0;
+    }();
+    ASSERT_TRUE(once);
+    g_lines.clear();
+    g_onLine = nullptr;
+    g_received = WindowMessages();
+    SetTraceSinkForTests(RecordFromAnyThread);
+    // The preview's rules: focus moving to another test window must not close it.
+    fChildPreview = TRUE;
+  }
+  void TearDown() override {
+    if (IsWindow(g_saverWindow)) DestroyWindow(g_saverWindow);
+    g_saverWindow = nullptr;
+    g_onLine = nullptr;
+    SetTraceSinkForTests(nullptr);
+    fChildPreview = FALSE;
+  }
+  // WM_CREATE reaches the procedure from CreateWindow, as in the library.
+  HWND CreateSaverWindow() {
+    g_saverWindow = CreateWindowW(L"KelTestSaverWindow", L"saver", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    return g_saverWindow;
+  }
+  // Dispatches this thread's messages meanwhile, as the library's loop does:
+  // the worker's device sends to the window.
+  bool WaitForLine(const std::wstring& text, DWORD milliseconds) {
+    return WaitUntil(milliseconds, [&] {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      std::vector<std::wstring> lines = LinesSoFar();
+      return std::find(lines.begin(), lines.end(), text) != lines.end();
+    });
+  }
+  static ptrdiff_t IndexOf(const std::vector<std::wstring>& lines, const wchar_t* text) {
+    auto it = std::find(lines.begin(), lines.end(), text);
+    return it == lines.end() ? -1 : it - lines.begin();
+  }
+
+  RegistrySandbox registry;
+};
+
+}  // namespace
+
+TEST_F(SaverWindowLife, CreateStartsTheShowAndDestroyWaitsForItsEnd) {
+  HWND window = CreateSaverWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitForLine(L"frame 1", 30000));
+  CScrSvrThread* show = GetScrSvrThread();
+  ASSERT_NE(show, nullptr);
+  EXPECT_EQ(show->GetWindow(), window);
+  EXPECT_FALSE(IsScrSvrStopRequested());
+
+  DestroyWindow(window);
+  // On return the worker has ended and torn everything down.
+  EXPECT_EQ(GetScrSvrThread(), nullptr);
+  std::vector<std::wstring> lines = LinesSoFar();
+  ptrdiff_t stopped = IndexOf(lines, L"run: stopped");
+  ptrdiff_t done = IndexOf(lines, L"teardown: done");
+  ptrdiff_t joined = IndexOf(lines, L"worker stopped");
+  ASSERT_TRUE(stopped >= 0 && done >= 0 && joined >= 0);
+  EXPECT_LT(stopped, done);
+  EXPECT_LT(done, joined);
+  EXPECT_EQ(g_received.destroys, 1);
+}
+
+// Destroyed while its worker may still be building: the wait covers that too,
+// so the process can never end under a half-built show.
+TEST_F(SaverWindowLife, AWindowDestroyedAtOnceStillWaitsForItsWorker) {
+  HWND window = CreateSaverWindow();
+  ASSERT_NE(window, nullptr);
+  DestroyWindow(window);
+  EXPECT_EQ(GetScrSvrThread(), nullptr);
+  std::vector<std::wstring> lines = LinesSoFar();
+  bool built = IndexOf(lines, L"build: COM") >= 0;
+  EXPECT_EQ(IndexOf(lines, L"teardown: done") >= 0, built);
+  EXPECT_GE(IndexOf(lines, L"worker stopped"), 0);
+  EXPECT_EQ(g_received.destroys, 1);
+}
+
+// A power message or a close answered while WM_DESTROY waits must neither
+// pause the player the worker is about to release nor destroy the window a
+// second time.
+TEST_F(SaverWindowLife, MessagesSentWhileTheWindowGoesAreLeftAlone) {
+  HWND window = CreateSaverWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitForLine(L"frame 1", 30000));
+  g_sentWhileWaiting = false;
+  g_onLine = SendMessagesOnStop;
+  DestroyWindow(window);
+  g_onLine = nullptr;
+  EXPECT_TRUE(g_sentWhileWaiting);
+  EXPECT_EQ(g_received.powerMessages, 2);
+  std::vector<std::wstring> lines = LinesSoFar();
+  auto isPause = [](const std::wstring& line) { return line.compare(0, 5, L"pause") == 0; };
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), isPause), 0);
+  EXPECT_EQ(g_received.closes, 1);  // only the one sent
+  EXPECT_EQ(g_received.destroys, 1);
+  EXPECT_EQ(GetScrSvrThread(), nullptr);
+
+  // The guard ends with WM_DESTROY: the next saver window pauses again.
+  ScreenSaverProc(nullptr, WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+  lines = LinesSoFar();
+  EXPECT_EQ(lines.back(), L"pause player 1");
 }

@@ -146,8 +146,8 @@ void ExpectRoadsAreWhole(const std::vector<std::wstring>& actions) {
 TEST_F(ShowEndToEnd, GoesThroughEveryRoadInOrderAndContinuesNextRun) {
   std::wstring pictures[] = {Media(L"one.png", MakePng(64, 48, 0xFF0000, 0xFFFFFF)),
                              Media(L"two.png", MakePng(64, 48, 0x0000FF, 0xFFFFFF))};
-  std::wstring video = Media(L"clip.y4m", MakeY4m(160, 120, 12, 12, 80, 90, 200));
-  std::wstring audio = Media(L"tone.wav", MakeWav(1.0));
+  std::wstring video = Media(L"clip.y4m", MakeY4m(160, 120, 18, 12, 80, 90, 200));
+  std::wstring audio = Media(L"tone.wav", MakeWav(2.0));
   std::wstring web = Media(L"stream.y4m", MakeY4m(160, 120, 12, 12, 150, 60, 80));
   // Media in catalog order: 0 video, 1 audio, 2 web.
   WriteCatalog({{L"FOLDER0", L"media", install + L"media", install.substr(0, install.size() - 1),
@@ -220,8 +220,8 @@ TEST_F(ShowEndToEnd, GoesThroughEveryRoadInOrderAndContinuesNextRun) {
 TEST_F(ShowEndToEnd, ShuffledAudioWithAVisualisation) {
   std::vector<CatalogNode> items;
   for (int i = 0; i < 3; ++i)
-    items.push_back(Item(L"AUDIO", Media(L"tone" + std::to_wstring(i) + L".wav", MakeWav(0.6, 22050, 300 + 100 * i))));
-  items.push_back(Item(L"VIDEO", Media(L"clip.y4m", MakeY4m(160, 120, 6, 12, 80, 90, 200))));
+    items.push_back(Item(L"AUDIO", Media(L"tone" + std::to_wstring(i) + L".wav", MakeWav(2.0, 22050, 300 + 100 * i))));
+  items.push_back(Item(L"VIDEO", Media(L"clip.y4m", MakeY4m(160, 120, 18, 12, 80, 90, 200))));
   items.push_back(Item(L"PICTURE", Media(L"one.png", MakePng(64, 48, 0xFF0000, 0xFFFFFF))));
   WriteCatalog(items);
   registry.SetDword(L"CurrentVisualIndex", 4);
@@ -291,7 +291,9 @@ TEST_P(ShowClosing, StopsEverythingAndRestores) {
   const TraceLine* joined = FindTraceLine(lines, L"worker stopped");
   ASSERT_TRUE(done && joined) << c.name;
   EXPECT_LE(done->time, joined->time);
-  if (stopped) EXPECT_LE(stopped->time, done->time);
+  if (stopped) {
+    EXPECT_LE(stopped->time, done->time);
+  }
 
   bool saverEntered = FindTraceLine(lines, L"AppHarrowbell1_MainMachine -> SaverState") != nullptr;
   const TraceLine* restored = FindTraceLine(lines, L"system parameters restored");

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <objbase.h>
 
 #include "MessageBoxWatcher.h"
 #include "ShowFixture.h"
 #include "engine/StartupError.h"
+#include "media/ListPlayer.h"
 
 using ThreadStart = ShowFixture;
 
@@ -42,6 +44,87 @@ TEST_F(ThreadStart, TheThreadProcedureTellsTheUserAndEndsCleanly) {
   EXPECT_EQ(code, 0u);
   CloseHandle(worker);
   EXPECT_EQ(GetScrSvrThread(), nullptr);
+}
+
+namespace {
+
+IDirect3D9* WINAPI NoDirect3D(UINT) { return nullptr; }
+
+struct FailingStart {
+  HWND window = nullptr;
+  bool comAlreadyMultithreaded = false;
+  bool apartmentKept = false;
+};
+
+// The thread procedure on a thread of its own, as the window procedure starts
+// it. A thread already in the multithreaded apartment gets its show's
+// single-threaded one refused, as a real COM refusal does.
+DWORD WINAPI RunFailingStart(LPVOID parameter) {
+  FailingStart* run = static_cast<FailingStart*>(parameter);
+  if (run->comAlreadyMultithreaded) CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  DWORD code = ScrSvrThreadProc(run->window);
+  if (run->comAlreadyMultithreaded) {
+    // S_FALSE: the apartment is still there; a refused start must not undo
+    // an initialisation that was not its own.
+    HRESULT again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    run->apartmentKept = again == S_FALSE;
+    if (SUCCEEDED(again)) CoUninitialize();
+    CoUninitialize();
+  }
+  return code;
+}
+
+}  // namespace
+
+TEST_F(ThreadStart, StartFailuresAreToldUndoneAndCloseTheWindow) {
+  struct Case {
+    const char* name;
+    bool comAlreadyMultithreaded;
+    Direct3DCreator createDirect3D;
+    const wchar_t* text;
+    bool playerBuilt;
+  } cases[] = {
+      {"COM refused", true, nullptr, L"CoInitializeEx failed (0x80010106)", false},
+      {"no Direct3D", false, NoDirect3D, L"Direct3DCreate9(...) failed", true},
+  };
+  HWND own = CreateShowWindow(64, 48);  // never carries a device, so cheap to destroy
+  ASSERT_NE(own, nullptr);
+  for (const Case& c : cases) {
+    trace.Clear();
+    SetDirect3DCreatorForTests(c.createDirect3D);
+    FailingStart run;
+    run.window = own;
+    run.comAlreadyMultithreaded = c.comAlreadyMultithreaded;
+    HANDLE worker = CreateThread(nullptr, 0, RunFailingStart, &run, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    FoundMessageBox box = CloseMessageBox(L"Kelvane Error!", 20000);
+    ASSERT_EQ(WaitForSingleObject(worker, 20000), WAIT_OBJECT_0) << c.name;
+    SetDirect3DCreatorForTests(nullptr);
+    DWORD code = 1;
+    GetExitCodeThread(worker, &code);
+    CloseHandle(worker);
+
+    EXPECT_TRUE(box.found) << c.name;
+    EXPECT_EQ(box.text, c.text) << c.name;
+    EXPECT_TRUE(box.topmost) << c.name;
+    EXPECT_EQ(code, 0u) << c.name;
+    // Nothing half-built stays behind.
+    EXPECT_EQ(GetScrSvrThread(), nullptr) << c.name;
+    EXPECT_EQ(GetScrSvrDevice(), nullptr) << c.name;
+    EXPECT_EQ(GetScrSvrApp(), nullptr) << c.name;
+    EXPECT_EQ(GetListPlayer(), nullptr) << c.name;
+    EXPECT_EQ(trace.Contains(L"teardown: player"), c.playerBuilt) << c.name;
+    EXPECT_EQ(trace.Contains(L"teardown: logic"), c.playerBuilt) << c.name;
+    EXPECT_FALSE(trace.Contains(L"build: device")) << c.name;
+    EXPECT_TRUE(trace.Contains(L"teardown: done")) << c.name;
+    if (c.comAlreadyMultithreaded) {
+      EXPECT_TRUE(run.apartmentKept) << c.name;
+    }
+    // The window is asked to close.
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, own, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << c.name;
+  }
+  DestroyWindow(own);
 }
 
 // ---- stopping --------------------------------------------------------------
