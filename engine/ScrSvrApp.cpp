@@ -76,6 +76,7 @@ bool CScrSvrApp::LoadTexture(const std::wstring& path) {
     return false;
   }
   texture_ = texture;
+  ++pictureGeneration_;
   Trace(L"picture: %s", path.c_str());
   return true;
 }
@@ -83,6 +84,14 @@ bool CScrSvrApp::LoadTexture(const std::wstring& path) {
 void CScrSvrApp::ReleaseTexture() {
   if (texture_) texture_->Release();
   texture_ = nullptr;
+  ++pictureGeneration_;
+}
+
+SceneKey CScrSvrApp::GetSceneKey() const {
+  SceneKey key;
+  key.picture = pictureGeneration_;
+  key.state = machine_ ? machine_->GetCurrentState() : nullptr;
+  return key;
 }
 
 CScrSvrApp* GetScrSvrApp() {

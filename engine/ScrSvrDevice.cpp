@@ -6,6 +6,7 @@
 #include "engine/Logic.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/StartupError.h"
+#include "platform/HighResTimer.h"
 
 namespace {
 CScrSvrDevice* g_device = nullptr;
@@ -60,15 +61,38 @@ CScrSvrDevice::~CScrSvrDevice() {
 }
 
 bool CScrSvrDevice::RenderFrame() {
-  if (!CheckDevice()) return true;
-  // Closed while the playback library's video output owns the window.
-  if (!ShouldRenderPicture()) return true;
+  if (!CheckDevice()) {
+    redrawDue_ = true;
+    return true;
+  }
+  // Closed while the playback library's video output owns the window; what
+  // it leaves there is painted over as soon as the gate opens again.
+  if (!ShouldRenderPicture()) {
+    redrawDue_ = true;
+    return true;
+  }
+  if (!FrameIsDue()) return true;
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   if (SUCCEEDED(device_->BeginScene())) {
     if (CScrSvrThread* thread = GetScrSvrThread()) thread->Render(device_);
     device_->EndScene();
   }
-  device_->Present(nullptr, nullptr, nullptr, nullptr);
+  redrawDue_ = FAILED(device_->Present(nullptr, nullptr, nullptr, nullptr));
+  ++presents_;
+  return true;
+}
+
+// Due when the scene changed, after anything that may have spoilt the
+// window (a closed gate, a lost or reset device, a failed present), and once
+// a second in any case, in case something covered the window meanwhile.
+bool CScrSvrDevice::FrameIsDue() {
+  constexpr double kRefreshSeconds = 1.0;
+  CScrSvrApp* app = GetScrSvrApp();
+  SceneKey scene = app ? app->GetSceneKey() : SceneKey();
+  double now = CHighResTimer::GetAbsoluteTime();
+  if (!redrawDue_ && scene == lastScene_ && now - lastDrawn_ < kRefreshSeconds && now >= lastDrawn_) return false;
+  lastScene_ = scene;
+  lastDrawn_ = now;
   return true;
 }
 
@@ -77,6 +101,7 @@ bool CScrSvrDevice::CheckDevice() {
   HRESULT level = device_->TestCooperativeLevel();
   if (DeviceCheckFor(level) == DeviceCheck::Skip) return false;
   if (DeviceCheckFor(level) == DeviceCheck::Reset) {
+    redrawDue_ = true;
     HRESULT hr = device_->Reset(&present_);
     switch (ResetOutcomeFor(hr)) {
       case DeviceCheck::Skip:

@@ -1,6 +1,8 @@
 #pragma once
 #include <d3d9.h>
 
+#include "engine/ScrSvrApp.h"
+
 // Owns the Direct3D object and the show's one device, created windowed on the
 // worker's window, and draws each frame.
 class CScrSvrDevice {
@@ -14,11 +16,22 @@ class CScrSvrDevice {
   void DrawTexturedQuad(float x, float y, float width, float height, IDirect3DTexture9* texture, int sourceLeft,
                         int sourceTop, int sourceWidth, int sourceHeight, D3DCOLOR colour);
   IDirect3DDevice9* GetDevice() { return device_; }
+  // Frames presented so far.
+  unsigned GetPresentCount() const { return presents_; }
 
  private:
+  bool FrameIsDue();
+
   IDirect3D9* d3d_ = nullptr;
   D3DPRESENT_PARAMETERS present_ = {};
   IDirect3DDevice9* device_ = nullptr;
+  // A frame that would look like the last one presented is not drawn again,
+  // but for a refresh now and then: redrawing an unchanged picture fifteen
+  // times a second costs a software renderer most of a core.
+  bool redrawDue_ = true;
+  SceneKey lastScene_;
+  double lastDrawn_ = 0.0;
+  unsigned presents_ = 0;
 };
 
 CScrSvrDevice* GetScrSvrDevice();

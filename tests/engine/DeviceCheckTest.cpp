@@ -3,7 +3,10 @@
 #include "ShowFixture.h"
 #include "engine/DeviceCheck.h"
 #include "engine/ScrSvrDevice.h"
+#include "engine/Logic.h"
 #include "engine/StartupError.h"
+#include "support/MediaFixtures.h"
+#include "support/TestPaths.h"
 
 TEST(DeviceCheck, CooperativeLevelTable) {
   struct Case {
@@ -80,4 +83,43 @@ TEST_F(DeviceHolder, CheckDeviceResetsADeviceThatNeedsIt) {
   EXPECT_TRUE(holder->CheckDevice());
   EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
   Step();  // and the frame draws again
+}
+
+// A frame that would look like the last one is not drawn again, except for a
+// refresh once a second; a new picture, another state, the render gate
+// opening again or a reset draw at once. With the gate closed nothing is
+// drawn at all.
+TEST_F(DeviceHolder, OnlyFramesThatChangeAreDrawn) {
+  Build();
+  Step();
+  Step();
+  Step(1.1);
+  Step();  // the saver, with nothing to show: a stable scene
+  ASSERT_EQ(CurrentState(), L"SaverState");
+  CScrSvrDevice* holder = GetScrSvrDevice();
+  CScrSvrApp* app = GetScrSvrApp();
+  std::wstring folder = MakeTempFolder(L"kel-frames");
+  ASSERT_TRUE(WriteFileBytes(folder + L"p.png", MakePng(32, 32, 0xFF0000, 0x00FF00)));
+  ForcePictureRender = 1;
+  auto presentsOver = [&](int frames, double seconds) {
+    unsigned before = holder->GetPresentCount();
+    for (int i = 0; i < frames; ++i) Step(seconds);
+    return holder->GetPresentCount() - before;
+  };
+
+  EXPECT_EQ(presentsOver(1, 0.066), 1u);  // the gate opened
+  EXPECT_EQ(presentsOver(5, 0.066), 0u);
+  EXPECT_EQ(presentsOver(1, 1.0), 1u);  // refreshed
+  ASSERT_TRUE(app->LoadTexture(folder + L"p.png"));
+  EXPECT_EQ(presentsOver(1, 0.066), 1u);
+  EXPECT_EQ(presentsOver(3, 0.066), 0u);
+  app->ReleaseTexture();
+  EXPECT_EQ(presentsOver(1, 0.066), 1u);
+
+  ForcePictureRender = 0;  // no pictures in the lists: the gate closes
+  EXPECT_EQ(presentsOver(20, 0.066), 0u);
+  ForcePictureRender = 1;
+  EXPECT_EQ(presentsOver(2, 0.066), 1u);
+  ForcePictureRender = 0;
+  RemoveTree(folder);
 }
