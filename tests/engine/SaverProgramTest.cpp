@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "MessageBoxWatcher.h"
@@ -13,39 +11,10 @@
 #include "platform/WideText.h"
 #include "support/ChildProcess.h"
 #include "support/RegistrySandbox.h"
+#include "support/ShowTrace.h"
 #include "support/TestPaths.h"
 
 namespace {
-
-struct TraceLine {
-  double time;
-  std::wstring text;
-};
-
-std::vector<TraceLine> ReadTrace(const std::wstring& path) {
-  std::vector<TraceLine> lines;
-  std::istringstream in(ReadFileBytes(path));
-  std::string line;
-  while (std::getline(in, line)) {
-    size_t space = line.find(' ');
-    if (space == std::string::npos) continue;
-    lines.push_back({std::atof(line.substr(0, space).c_str()), Utf8ToWide(line.substr(space + 1))});
-  }
-  return lines;
-}
-
-const TraceLine* Find(const std::vector<TraceLine>& lines, const std::wstring& text) {
-  for (const TraceLine& line : lines)
-    if (line.text == text) return &line;
-  return nullptr;
-}
-
-int Count(const std::vector<TraceLine>& lines, const std::wstring& prefix) {
-  int n = 0;
-  for (const TraceLine& line : lines)
-    if (line.text.compare(0, prefix.size(), prefix) == 0) ++n;
-  return n;
-}
 
 class SaverProgram : public testing::Test {
  protected:
@@ -60,9 +29,9 @@ class SaverProgram : public testing::Test {
   bool StartShow() {
     return saver.Start(ProgramFolder() + L"kel.scr", L"/s", L"KEL_TRACE=" + tracePath);
   }
-  std::vector<TraceLine> Trace() { return ReadTrace(tracePath); }
+  std::vector<TraceLine> Trace() { return ReadShowTrace(tracePath); }
   bool WaitForTrace(const std::wstring& text, DWORD milliseconds) {
-    return WaitUntil(milliseconds, [&] { return Find(Trace(), text) != nullptr; });
+    return WaitUntil(milliseconds, [&] { return FindTraceLine(Trace(), text) != nullptr; });
   }
 
   RegistrySandbox registry;
@@ -91,9 +60,9 @@ TEST_F(SaverProgram, RunsFromBootToTheSaverAndClosesOnAKey) {
   EXPECT_EQ(saver.ExitCode(), 0u);
 
   std::vector<TraceLine> lines = Trace();
-  const TraceLine* intro = Find(lines, L"AppHarrowbell1_MainMachine -> IntroState");
-  const TraceLine* outro = Find(lines, L"INTRO_CHILD -> INTRO_ACT_OUTRO_1");
-  const TraceLine* saverState = Find(lines, L"AppHarrowbell1_MainMachine -> SaverState");
+  const TraceLine* intro = FindTraceLine(lines, L"AppHarrowbell1_MainMachine -> IntroState");
+  const TraceLine* outro = FindTraceLine(lines, L"INTRO_CHILD -> INTRO_ACT_OUTRO_1");
+  const TraceLine* saverState = FindTraceLine(lines, L"AppHarrowbell1_MainMachine -> SaverState");
   ASSERT_TRUE(intro && outro && saverState);
   EXPECT_LT(intro->time, outro->time);
   EXPECT_GT(outro->time - intro->time, 1.0);  // the intro holds for more than a second
@@ -108,10 +77,10 @@ TEST_F(SaverProgram, RunsFromBootToTheSaverAndClosesOnAKey) {
   EXPECT_GT(average, 0.060);
 
   // The key ended the loop, the worker tore everything down, then the window went.
-  const TraceLine* stopped = Find(lines, L"run: stopped");
-  const TraceLine* restored = Find(lines, L"system parameters restored");
-  const TraceLine* done = Find(lines, L"teardown: done");
-  const TraceLine* joined = Find(lines, L"worker stopped");
+  const TraceLine* stopped = FindTraceLine(lines, L"run: stopped");
+  const TraceLine* restored = FindTraceLine(lines, L"system parameters restored");
+  const TraceLine* done = FindTraceLine(lines, L"teardown: done");
+  const TraceLine* joined = FindTraceLine(lines, L"worker stopped");
   ASSERT_TRUE(stopped && restored && done && joined);
   EXPECT_LE(stopped->time, restored->time);
   EXPECT_LE(restored->time, done->time);
@@ -137,16 +106,16 @@ TEST_F(SaverProgram, ASecondShowIsRefused) {
   ASSERT_TRUE(saver.Wait(20000));
   EXPECT_EQ(saver.ExitCode(), 0u);
   std::vector<TraceLine> lines = Trace();
-  EXPECT_NE(Find(lines, L"another instance"), nullptr);
-  EXPECT_EQ(Count(lines, L"frame "), 0);
-  EXPECT_NE(Find(lines, L"teardown: done"), nullptr);
+  EXPECT_NE(FindTraceLine(lines, L"another instance"), nullptr);
+  EXPECT_EQ(CountTraceLines(lines, L"frame "), 0);
+  EXPECT_NE(FindTraceLine(lines, L"teardown: done"), nullptr);
 }
 
 TEST_F(SaverProgram, PreviewWithABadWindowLeavesQuietly) {
   ASSERT_TRUE(saver.Start(ProgramFolder() + L"kel.scr", L"/p 12345", L"KEL_TRACE=" + tracePath));
   ASSERT_TRUE(saver.Wait(20000));
   EXPECT_NE(saver.ExitCode(), 0u);
-  EXPECT_EQ(Count(Trace(), L"build:"), 0);
+  EXPECT_EQ(CountTraceLines(Trace(), L"build:"), 0);
 }
 
 TEST_F(SaverProgram, ChangePasswordDoesNothing) {
@@ -169,7 +138,7 @@ TEST_F(SaverProgram, PreviewRunsTheShowInTheGivenWindow) {
   bool running = WaitUntil(30000, [&] {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    return Find(Trace(), L"AppHarrowbell1_MainMachine -> IntroState") != nullptr;
+    return FindTraceLine(Trace(), L"AppHarrowbell1_MainMachine -> IntroState") != nullptr;
   });
   EXPECT_TRUE(running);
   HWND child = FindWindowExW(parent, nullptr, kScreenSaverWindowClass, nullptr);

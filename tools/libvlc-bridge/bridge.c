@@ -267,71 +267,58 @@ static char *file_location_path(const char *location)
 
 /* ---- window handles: the X11 window of each player's HWND ---- */
 
-#define MAX_WINDOWS 64
-static struct {
-    libvlc_media_player_t *player;
-    void *hwnd;
-} windows[MAX_WINDOWS];
-static SRWLOCK window_lock = SRWLOCK_INIT;
+/* Small tables of what the bridge must remember per handle: the window
+   each media player was given, and the media player each list player plays
+   through. A null value forgets the key. */
+#define MAX_PAIRS 64
+typedef struct {
+    const void *key;
+    void *value;
+} pair_t;
 
-static void remember_window(libvlc_media_player_t *player, void *hwnd)
+static pair_t windows[MAX_PAIRS];
+static pair_t list_players[MAX_PAIRS];
+static SRWLOCK pair_lock = SRWLOCK_INIT;
+
+static void pair_set(pair_t *table, const void *key, void *value)
 {
     int i, free_slot = -1;
-    AcquireSRWLockExclusive(&window_lock);
-    for (i = 0; i < MAX_WINDOWS; ++i) {
-        if (windows[i].player == player) break;
-        if (!windows[i].player && free_slot < 0) free_slot = i;
+    AcquireSRWLockExclusive(&pair_lock);
+    for (i = 0; i < MAX_PAIRS; ++i) {
+        if (table[i].key == key) break;
+        if (!table[i].key && free_slot < 0) free_slot = i;
     }
-    if (i == MAX_WINDOWS) i = free_slot;
+    if (i == MAX_PAIRS) i = free_slot;
     if (i >= 0) {
-        windows[i].player = hwnd ? player : NULL;
-        windows[i].hwnd = hwnd;
+        table[i].key = value ? key : NULL;
+        table[i].value = value;
     }
-    ReleaseSRWLockExclusive(&window_lock);
+    ReleaseSRWLockExclusive(&pair_lock);
 }
 
-static void *remembered_window(libvlc_media_player_t *player)
+static void *pair_get(const pair_t *table, const void *key)
 {
-    void *hwnd = NULL;
+    void *value = NULL;
     int i;
-    AcquireSRWLockShared(&window_lock);
-    for (i = 0; i < MAX_WINDOWS; ++i)
-        if (windows[i].player == player) hwnd = windows[i].hwnd;
-    ReleaseSRWLockShared(&window_lock);
-    return hwnd;
+    AcquireSRWLockShared(&pair_lock);
+    for (i = 0; i < MAX_PAIRS; ++i)
+        if (key && table[i].key == key) value = table[i].value;
+    ReleaseSRWLockShared(&pair_lock);
+    return value;
 }
 
-/* The media player each list player plays through. */
-static struct {
-    libvlc_media_list_player_t *list_player;
-    libvlc_media_player_t *player;
-} list_players[MAX_WINDOWS];
+static void remember_window(libvlc_media_player_t *player, void *hwnd) { pair_set(windows, player, hwnd); }
+
+static void *remembered_window(libvlc_media_player_t *player) { return pair_get(windows, player); }
 
 static void remember_list_player(libvlc_media_list_player_t *list_player, libvlc_media_player_t *player)
 {
-    int i, free_slot = -1;
-    AcquireSRWLockExclusive(&window_lock);
-    for (i = 0; i < MAX_WINDOWS; ++i) {
-        if (list_players[i].list_player == list_player) break;
-        if (!list_players[i].list_player && free_slot < 0) free_slot = i;
-    }
-    if (i == MAX_WINDOWS) i = free_slot;
-    if (i >= 0) {
-        list_players[i].list_player = player ? list_player : NULL;
-        list_players[i].player = player;
-    }
-    ReleaseSRWLockExclusive(&window_lock);
+    pair_set(list_players, list_player, player);
 }
 
 static libvlc_media_player_t *list_player_output(libvlc_media_list_player_t *list_player)
 {
-    libvlc_media_player_t *player = NULL;
-    int i;
-    AcquireSRWLockShared(&window_lock);
-    for (i = 0; i < MAX_WINDOWS; ++i)
-        if (list_players[i].list_player == list_player) player = list_players[i].player;
-    ReleaseSRWLockShared(&window_lock);
-    return player;
+    return pair_get(list_players, list_player);
 }
 
 /* x11window.c */
