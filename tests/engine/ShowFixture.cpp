@@ -3,6 +3,32 @@
 #include "engine/IntroState.h"
 #include "platform/HighResTimer.h"
 
+int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, bool (*test)(DWORD pixel)) {
+  IDirect3DSurface9* back = nullptr;
+  if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return -1;
+  D3DSURFACE_DESC desc;
+  back->GetDesc(&desc);
+  IDirect3DSurface9* copy = nullptr;
+  int count = -1;
+  if (SUCCEEDED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
+                                                    nullptr)) &&
+      SUCCEEDED(device->GetRenderTargetData(back, copy))) {
+    D3DLOCKED_RECT locked;
+    if (SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+      count = 0;
+      for (LONG y = area.top; y < area.bottom && y < static_cast<LONG>(desc.Height); ++y) {
+        const DWORD* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+        for (LONG x = area.left; x < area.right && x < static_cast<LONG>(desc.Width); ++x)
+          if (test(row[x])) ++count;
+      }
+      copy->UnlockRect();
+    }
+  }
+  if (copy) copy->Release();
+  back->Release();
+  return count;
+}
+
 HWND CreateShowWindow(int width, int height) {
   static bool registered = false;
   if (!registered) {

@@ -14,6 +14,10 @@
 #include "support/RegistrySandbox.h"
 #include "support/TraceRecorder.h"
 
+// How many pixels of the device's back buffer inside the area pass the test
+// (each pixel as 0xAARRGGBB); -1 when the buffer cannot be read.
+int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, bool (*test)(DWORD pixel));
+
 // A window of its own for a show built on the test's thread.
 HWND CreateShowWindow(int width = 320, int height = 240);
 
