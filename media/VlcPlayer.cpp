@@ -91,6 +91,7 @@ void CVlcPlayer::CreatePlayersLocked() {
   mediaPlayer_ = api_->libvlc_media_player_new(instance_);
   listPlayer_ = api_->libvlc_media_list_player_new(instance_);
   mediaList_ = api_->libvlc_media_list_new(instance_);
+  idleList_ = api_->libvlc_media_list_new(instance_);
   // Mouse movement must reach the saver window, which ends the show.
   if (mediaPlayer_) api_->libvlc_video_set_mouse_input(mediaPlayer_, 0);
   FillMediaListLocked();
@@ -114,6 +115,10 @@ bool CVlcPlayer::CloseLibrary() {
   if (mediaList_) {
     api_->libvlc_media_list_release(mediaList_);
     mediaList_ = nullptr;
+  }
+  if (idleList_) {
+    api_->libvlc_media_list_release(idleList_);
+    idleList_ = nullptr;
   }
   if (instance_) {
     api_->libvlc_release(instance_);
@@ -196,11 +201,17 @@ int CVlcPlayer::GetListLocationCount() {
   return static_cast<int>(locations_.size());
 }
 
+// The list player plays through the same media player, and when that
+// player's media ends it starts the next item of its list, also after a
+// media it did not start: the end of a video would bring up a web stream the
+// show never chose. Holding an empty list meanwhile, it has nothing to start;
+// PlayListItem gives it the web list back.
 bool CVlcPlayer::PlayMedia(libvlc_media_t* media) {
   if (!media) return false;
   SharedUse use(this);
   if (!api_) return false;
   bool started = false;
+  if (listPlayer_ && idleList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, idleList_);
   if (mediaPlayer_) {
     api_->libvlc_media_player_set_media(mediaPlayer_, media);
     started = api_->libvlc_media_player_play(mediaPlayer_) == 0;
@@ -349,9 +360,11 @@ void CVlcPlayer::RecreatePlayers() {
   if (listPlayer_) api_->libvlc_media_list_player_stop(listPlayer_);
   if (mediaPlayer_) api_->libvlc_media_player_stop(mediaPlayer_);
   if (mediaList_) api_->libvlc_media_list_release(mediaList_);
+  if (idleList_) api_->libvlc_media_list_release(idleList_);
   if (listPlayer_) api_->libvlc_media_list_player_release(listPlayer_);
   if (mediaPlayer_) api_->libvlc_media_player_release(mediaPlayer_);
   mediaList_ = nullptr;
+  idleList_ = nullptr;
   listPlayer_ = nullptr;
   mediaPlayer_ = nullptr;
   CreatePlayersLocked();

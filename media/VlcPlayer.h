@@ -101,6 +101,9 @@ class CVlcPlayer {
   libvlc_media_player_t* mediaPlayer_ = nullptr;
   libvlc_media_list_player_t* listPlayer_ = nullptr;
   libvlc_media_list_t* mediaList_ = nullptr;
+  // What the list player holds while the media player plays an item of its
+  // own: nothing (see PlayMedia).
+  libvlc_media_list_t* idleList_ = nullptr;
   HWND window_ = nullptr;
 
   // Slots keep their text when cleared, so refilling them reuses the memory.

@@ -73,8 +73,11 @@ TEST_F(VlcPlayback, ShortWavPlaysToItsEndWithTheOptionsInSlotOrder) {
   std::vector<std::string> order;
   for (const std::string& f : log.Functions())
     if (f != "libvlc_media_add_option" && f != "libvlc_audio_set_mute") order.push_back(f);
-  std::vector<std::string> expected = {"libvlc_media_new_path", "libvlc_media_player_set_media",
-                                       "libvlc_media_player_play", "libvlc_media_release"};
+  // The list player is left an empty list first, so the end of this item
+  // starts nothing of its own.
+  std::vector<std::string> expected = {"libvlc_media_new_path", "libvlc_media_list_player_set_media_list",
+                                       "libvlc_media_player_set_media", "libvlc_media_player_play",
+                                       "libvlc_media_release"};
   EXPECT_EQ(order, expected);
 }
 
@@ -144,6 +147,23 @@ TEST_F(VlcPlayback, WebItemPlaysThroughTheListPlayerAndPausesThere) {
   EXPECT_NE(GetPlayerState(), kPlaying);
 }
 
+// The list player shares the media player: when a file played directly ends,
+// it must not go on with a web item of its list the show never chose.
+TEST_F(VlcPlayback, AFileThatEndsStartsNoWebItem) {
+  // A stream that would still be playing when the wait for the end runs out.
+  AddWebMedia(FileUrl(WriteMedia(L"stream.wav", MakeWav(60.0, 8000))), L"p", 6);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(PlayFile(WriteMedia(L"short" + std::to_wstring(round) + L".wav", MakeWav(2.0))));
+    EXPECT_TRUE(PlayedToTheEnd(StatesUntilDone())) << round;
+    EXPECT_TRUE(StaysInState(kEnded, 1500)) << round << ": state " << GetVlcPlayer().MediaPlayerState();
+  }
+  // The web item still plays when chosen.
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  EXPECT_TRUE(ReachesState(kPlaying));
+  StopListPlayer();
+}
+
 // libvlc ends a file it cannot open (ended or error); either moves the show on.
 TEST_F(VlcPlayback, MissingFilesEndWithoutPlaying) {
   for (const std::wstring& path : {MediaFolder() + L"missing.wav", std::wstring(L"C:\\no such folder\\missing.wav")}) {
@@ -211,9 +231,10 @@ TEST_F(VlcPlayback, GoomRecreatesThePlayersWithLocationsListAndWindow) {
   std::vector<std::string> functions = log.Functions();
   std::vector<std::string> expected = {
       "libvlc_media_list_player_stop",   "libvlc_media_player_stop",
-      "libvlc_media_list_release",       "libvlc_media_list_player_release",
-      "libvlc_media_player_release",     "libvlc_media_player_new",
-      "libvlc_media_list_player_new",    "libvlc_media_list_new",
+      "libvlc_media_list_release",       "libvlc_media_list_release",
+      "libvlc_media_list_player_release", "libvlc_media_player_release",
+      "libvlc_media_player_new",         "libvlc_media_list_player_new",
+      "libvlc_media_list_new",           "libvlc_media_list_new",
       "libvlc_video_set_mouse_input",    "libvlc_media_new_location",
       "libvlc_media_list_lock",          "libvlc_media_list_add_media",
       "libvlc_media_list_unlock",        "libvlc_media_release",
@@ -305,7 +326,8 @@ TEST_F(VlcPlayback, EveryMediaReferenceIsReleasedAndTheListLockHeld) {
   EXPECT_GT(taken, 0);
   EXPECT_EQ(released, taken);
   // Each list made is released; the players and the instance go at close.
-  EXPECT_EQ(log.Calls("libvlc_media_list_release").size(), log.Calls("libvlc_media_list_new").size() + 1);
+  // (the web list and the list player's empty one were made before the log)
+  EXPECT_EQ(log.Calls("libvlc_media_list_release").size(), log.Calls("libvlc_media_list_new").size() + 2);
   EXPECT_EQ(log.Calls("libvlc_media_player_release").size(), log.Calls("libvlc_media_player_new").size() + 1);
   EXPECT_EQ(log.Calls("libvlc_release").size(), 1u);
   EXPECT_FALSE(GetVlcPlayer().IsOpen());
