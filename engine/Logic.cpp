@@ -7,6 +7,7 @@
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
 #include "media/VisualOptions.h"
+#include "platform/Trace.h"
 
 volatile unsigned char CatalogReloadRequested = 1;
 volatile unsigned char LoadingPicturePending = 1;
@@ -46,7 +47,10 @@ void ApplyVisualOptionsForKind(int mediaKind) {
 
 void ApplyAdvertVisualOptions() { ApplyVisualOptions(VisualModeNone); }
 
-void SaveCurrentIndexes() { WriteCurrentIndexes(); }
+void SaveCurrentIndexes() {
+  WriteCurrentIndexes();
+  Trace(L"indexes saved: media %d, picture %d", CurrentMediaIndex, CurrentPictureIndex);
+}
 
 void KEL_Logic::ShowLoadingPicture() {
   if (LoadingPicturePending == 0) return;
