@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/BenchClock.h"
+
 #include "engine/Settings.h"
 #include "media/CatalogFixtures.h"
 #include "media/CatalogLoader.h"
@@ -25,16 +27,6 @@ namespace {
 
 const int kRuns = 3;
 
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The file's bytes as the DOM takes them: a byte array.
 bool ReadBytes(const std::wstring& path, ComVariant& bytes) {
@@ -64,20 +56,20 @@ double BareLoad(const std::wstring& path, bool asBytes) {
     return -1;
   document->put_async(VARIANT_FALSE);
   VARIANT_BOOL loaded = VARIANT_FALSE;
-  double start = Seconds();
+  double start = BenchSeconds();
   ComVariant bytes;
   if (asBytes && !ReadBytes(path, bytes)) return -1;
   ComVariant byPath = ComVariant::String(path);
   document->load(asBytes ? bytes.Get() : byPath.Get(), &loaded);
-  double elapsed = Seconds() - start;
+  double elapsed = BenchSeconds() - start;
   return loaded == VARIANT_TRUE ? elapsed : -1;
 }
 
 double CatalogLoad() {
   ClearLists();
-  double start = Seconds();
+  double start = BenchSeconds();
   bool loaded = LoadMediaCatalog();
-  double elapsed = Seconds() - start;
+  double elapsed = BenchSeconds() - start;
   return loaded ? elapsed : -1;
 }
 

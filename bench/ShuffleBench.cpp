@@ -5,29 +5,19 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/BenchClock.h"
 #include "media/Randomizer.h"
 #include "support/PlainShuffle.h"
 
 namespace {
 
-double Seconds() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double TimeShuffle(int n) {
   Tam_RandomOID order;
   order.InitOrder(n);
   std::srand(1);
-  double start = Seconds();
+  double start = BenchSeconds();
   order.ShuffleOrder();
-  return Seconds() - start;
+  return BenchSeconds() - start;
 }
 
 }  // namespace
@@ -38,9 +28,9 @@ int main() {
     std::printf("  n = %8d  %10.3f ms\n", n, TimeShuffle(n) * 1000.0);
 
   std::srand(1);
-  double start = Seconds();
+  double start = BenchSeconds();
   PlainShuffle(10000);
-  double plain = Seconds() - start;
+  double plain = BenchSeconds() - start;
   double fast = TimeShuffle(10000);
   std::printf("step-by-step shuffle at n = 10000: %.1f ms, %.0f times the time of ShuffleOrder\n", plain * 1000.0,
               fast > 0 ? plain / fast : 0.0);

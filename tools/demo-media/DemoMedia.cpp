@@ -16,17 +16,9 @@
 #include "platform/WideText.h"
 #include "media/CatalogFixtures.h"
 #include "support/MediaFixtures.h"
+#include "support/TestPaths.h"
 
 namespace {
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(h);
-  return ok && written == bytes.size();
-}
 
 // "file:///C:/Demo/stream.y4m": how a catalog names a web item.
 std::wstring FileUrl(const std::wstring& path) {
@@ -59,17 +51,17 @@ int Setup(std::wstring install, const wchar_t* userCatalog) {
   std::vector<CatalogNode> items;
   for (int i = 0; i < 4; ++i) {
     std::wstring path = media + L"picture" + std::to_wstring(i + 1) + L".png";
-    if (!WriteBytes(path, MakeNumberedPng(800, 600, colours[i][0], colours[i][1], i + 1))) return 1;
+    if (!WriteFileBytes(path, MakeNumberedPng(800, 600, colours[i][0], colours[i][1], i + 1))) return 1;
     items.push_back(Item(L"PICTURE", L"Picture " + std::to_wstring(i + 1), path));
   }
   std::wstring video = media + L"clip.y4m";
-  if (!WriteBytes(video, MakeY4m(320, 240, 72, 12, 80, 90, 200))) return 1;
+  if (!WriteFileBytes(video, MakeY4m(320, 240, 72, 12, 80, 90, 200))) return 1;
   items.push_back(Item(L"VIDEO", L"Clip", video));
   std::wstring audio = media + L"tone.wav";
-  if (!WriteBytes(audio, MakeWav(6.0))) return 1;
+  if (!WriteFileBytes(audio, MakeWav(6.0))) return 1;
   items.push_back(Item(L"AUDIO", L"Tone", audio));
   std::wstring web = media + L"stream.y4m";
-  if (!WriteBytes(web, MakeY4m(320, 240, 60, 12, 150, 60, 80))) return 1;
+  if (!WriteFileBytes(web, MakeY4m(320, 240, 60, 12, 150, 60, 80))) return 1;
   items.push_back(Item(L"WEBM", L"Stream", FileUrl(web)));
   CatalogNode folder = Item(L"FOLDER0", L"Demo", media.substr(0, media.size() - 1));
   folder.children = items;
@@ -80,7 +72,7 @@ int Setup(std::wstring install, const wchar_t* userCatalog) {
       fwprintf(stderr, L"cannot copy the catalog %ls\n", userCatalog);
       return 1;
     }
-  } else if (!WriteBytes(catalogPath, CatalogXml({folder}))) {
+  } else if (!WriteFileBytes(catalogPath, CatalogXml({folder}))) {
     return 1;
   }
 
