@@ -13,13 +13,12 @@ int SelectNextUpdate(CScrSvrMachine* owner, int);
 int SelectPlayEnter(CScrSvrMachine* owner, int);
 
 // Loading, playing and watching.
+int ClearPictureFlags(CScrSvrMachine* owner, int);
+int WatchPlayer(CScrSvrMachine* owner, int);
 int AdsLoadingEnter(CScrSvrMachine* owner, int);
 int AdsLoadingUpdate(CScrSvrMachine* owner, int);
-int AdsPlayingUpdate(CScrSvrMachine* owner, int);
 int AdsPlayingExit(CScrSvrMachine* owner, int);
-int VideoLoadingEnter(CScrSvrMachine* owner, int);
 int VideoLoadingUpdate(CScrSvrMachine* owner, int);
-int VideoPlayingUpdate(CScrSvrMachine* owner, int);
 int WebMediaLoadingUpdate(CScrSvrMachine* owner, int);
 int WebMediaPlayingEnter(CScrSvrMachine* owner, int);
 int WebMediaPlayingUpdate(CScrSvrMachine* owner, int);
@@ -33,11 +32,8 @@ int PictureAudioLoadingExit(CScrSvrMachine* owner, int);
 int PictureAudioPlayingEnter(CScrSvrMachine* owner, int);
 int PictureAudioPlayingUpdate(CScrSvrMachine* owner, int);
 int ClearPictureRender(CScrSvrMachine* owner, int);
-int AudioVisualLoadingEnter(CScrSvrMachine* owner, int);
 int AudioVisualLoadingUpdate(CScrSvrMachine* owner, int);
-int AudioVisualPlayingUpdate(CScrSvrMachine* owner, int);
 int PlaylistLoadingUpdate(CScrSvrMachine* owner, int);
-int PlaylistPlayingUpdate(CScrSvrMachine* owner, int);
 int PlayerStoppedUpdate(CScrSvrMachine* owner, int);
 int OutroEnter(CScrSvrMachine* owner, int);
 

@@ -109,17 +109,13 @@ int AdsLoadingUpdate(CScrSvrMachine* owner, int) {
   return 0;
 }
 
-int AdsPlayingUpdate(CScrSvrMachine* owner, int) {
-  PlayingRule(owner);
-  return 0;
-}
-
 int AdsPlayingExit(CScrSvrMachine*, int) {
   LastAdvertTime = Now();
   return 0;
 }
 
-int VideoLoadingEnter(CScrSvrMachine*, int) {
+// Enter of the video and audio-visualisation loaders: nothing of a picture.
+int ClearPictureFlags(CScrSvrMachine*, int) {
   ForcePictureRender = 0;
   PictureChangeDue = 0;
   return 0;
@@ -130,7 +126,8 @@ int VideoLoadingUpdate(CScrSvrMachine* owner, int) {
   return 0;
 }
 
-int VideoPlayingUpdate(CScrSvrMachine* owner, int) {
+// Update of the advert, video, audio-visualisation and playlist players.
+int WatchPlayer(CScrSvrMachine* owner, int) {
   PlayingRule(owner);
   return 0;
 }
@@ -241,30 +238,14 @@ int ClearPictureRender(CScrSvrMachine*, int) {
   return 0;
 }
 
-int AudioVisualLoadingEnter(CScrSvrMachine*, int) {
-  ForcePictureRender = 0;
-  PictureChangeDue = 0;
-  return 0;
-}
-
 int AudioVisualLoadingUpdate(CScrSvrMachine* owner, int) {
   LoadingRuleB(owner, L"SAVER_AUDIOVISUALPLAYING_1");
-  return 0;
-}
-
-int AudioVisualPlayingUpdate(CScrSvrMachine* owner, int) {
-  PlayingRule(owner);
   return 0;
 }
 
 // A playlist started from the dialog is watched as audio is.
 int PlaylistLoadingUpdate(CScrSvrMachine* owner, int) {
   LoadingRuleB(owner, L"SAVER_PLAYLISTPLAYING_1");
-  return 0;
-}
-
-int PlaylistPlayingUpdate(CScrSvrMachine* owner, int) {
-  PlayingRule(owner);
   return 0;
 }
 
