@@ -33,13 +33,20 @@ bool LocalImagesShown() { return GetPictureCount() > 0 && CurrentVisualIndex == 
 
 bool PictureIntervalOver() { return Now() - PictureStartTime > static_cast<float>(SliderVal_PictureTimeout); }
 
-// Rule A (adverts, video): an item still idle after its start failed.
-void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) {
+// The loading rules: playing moves on to the watching action; stopped, ended
+// or failed back to the choice; anything else waits. Rule A (adverts, video)
+// also gives up on an idle player, whose start failed; under rule B (audio)
+// an idle player may still be on its way.
+enum class IdlePlayer { Failed, Waits };
+
+void LoadingRule(CScrSvrMachine* owner, const wchar_t* playing, IdlePlayer idle) {
   switch (GetSaverPlayer().playerState()) {
     case StatePlaying:
       owner->SetState(playing);
       break;
     case StateNothingSpecial:
+      if (idle == IdlePlayer::Failed) owner->SetState(kSelectNext);
+      break;
     case StateStopped:
     case StateEnded:
     case StateError:
@@ -50,21 +57,8 @@ void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) {
   }
 }
 
-// Rule B (audio): an idle player may still be on its way.
-void LoadingRuleB(CScrSvrMachine* owner, const wchar_t* playing) {
-  switch (GetSaverPlayer().playerState()) {
-    case StatePlaying:
-      owner->SetState(playing);
-      break;
-    case StateStopped:
-    case StateEnded:
-    case StateError:
-      owner->SetState(kSelectNext);
-      break;
-    default:
-      break;
-  }
-}
+void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) { LoadingRule(owner, playing, IdlePlayer::Failed); }
+void LoadingRuleB(CScrSvrMachine* owner, const wchar_t* playing) { LoadingRule(owner, playing, IdlePlayer::Waits); }
 
 // Returns true while the item plays on (or is paused or buffering).
 bool PlayingRule(CScrSvrMachine* owner) {

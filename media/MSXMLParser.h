@@ -94,6 +94,7 @@ class MSXMLParser {
   void _reset_cursor();
   void _push_path(const std::wstring& segment);
   void _pop_path(int count);
+  bool _go_named(const std::wstring& name, ComPtr<IXMLDOMNode> (*step)(IXMLDOMNode*));
 
   bool _add_last(const ComPtr<IXMLDOMNode>& node);
   bool _add_first(const ComPtr<IXMLDOMNode>& node);

@@ -269,10 +269,11 @@ bool MSXMLParser::Go_Descendant(const std::wstring& name) {
   return false;
 }
 
-bool MSXMLParser::Go_NextNamed(const std::wstring& name) {
+// From the current node itself along its siblings in one direction.
+bool MSXMLParser::_go_named(const std::wstring& name, ComPtr<IXMLDOMNode> (*step)(IXMLDOMNode*)) {
   int kind = _node_kind(current_.Get());
   if (kind != 1 && kind != 4) return false;
-  for (ComPtr<IXMLDOMNode> node = current_; node; node = DomNextSibling(node.Get())) {
+  for (ComPtr<IXMLDOMNode> node = current_; node; node = step(node.Get())) {
     if (DomNodeName(node.Get()) != name) continue;
     current_ = node;
     attributeCursor_ = -1;
@@ -283,19 +284,9 @@ bool MSXMLParser::Go_NextNamed(const std::wstring& name) {
   return false;
 }
 
-bool MSXMLParser::Go_PreviousNamed(const std::wstring& name) {
-  int kind = _node_kind(current_.Get());
-  if (kind != 1 && kind != 4) return false;
-  for (ComPtr<IXMLDOMNode> node = current_; node; node = DomPreviousSibling(node.Get())) {
-    if (DomNodeName(node.Get()) != name) continue;
-    current_ = node;
-    attributeCursor_ = -1;
-    _load_node_info(current_.Get());
-    return true;
-  }
-  _load_node_info(current_.Get());
-  return false;
-}
+bool MSXMLParser::Go_NextNamed(const std::wstring& name) { return _go_named(name, DomNextSibling); }
+
+bool MSXMLParser::Go_PreviousNamed(const std::wstring& name) { return _go_named(name, DomPreviousSibling); }
 
 bool MSXMLParser::Remove_CurrentNode() {
   ComPtr<IXMLDOMNode> node = current_ ? current_ : RootNode();
