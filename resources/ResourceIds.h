@@ -1,0 +1,70 @@
+#pragma once
+// Resource and control ids shared by both programs and their resource
+// scripts (included by windres as well as by the C++ code).
+
+// Resources.
+#define IDH_HELP_PAGE 105           // RT_HTML
+#define IDM_CONTROL_MENU 106        // "Config" / "State"
+#define IDB_DROP_AREA 107
+#define IDI_KELVANE 112
+#define IDI_KELVANE_SMALL 113
+#define IDB_TREE_HAND_FOLDER 116    // tree images, in image-list order below
+#define IDB_TREE_FOLDER 114
+#define IDB_TREE_PICTURE 118
+#define IDB_TREE_PLAYLIST 117
+#define IDB_TREE_VIDEO 115
+#define IDB_TREE_AUDIO 119
+#define IDD_SETTINGS_DIALOG 2003
+#define IDS_VERSION_TEXT 2
+
+// Menu commands of the wallpaper's control window.
+#define IDC_OPEN_DIALOG 40001
+#define IDC_ADVANCE 40002
+
+// Controls of the settings dialog.
+#define IDC_HELP_BUTTON 9
+#define IDC_UPDATE 10
+#define IDC_OPEN_CATALOG 1001
+#define IDC_SHOW_CLOCK 1003
+#define IDC_SHOW_NAME 1004
+#define IDC_CREATE_CATALOG 1005
+#define IDC_CATALOG_TREE 1006
+#define IDC_URL_EDIT 1008
+#define IDC_DELETE_ITEM 1010
+#define IDC_SAVE_CATALOG 1011
+#define IDC_ADD_MEDIA 1013
+#define IDC_EXTENSION_TREE 1014
+#define IDC_FACEBOOK 1015
+#define IDC_STATUS_LINE 1016
+#define IDC_INTERVAL_SLIDER 1017
+#define IDC_INTERVAL_VALUE 1018
+#define IDC_VERSION_TEXT 1019
+#define IDC_VISUAL_LOCAL_IMAGE 1020
+#define IDC_VISUAL_WEB_IMAGE 1021
+#define IDC_VISUAL_SCOPE 1022
+#define IDC_VISUAL_SPECTRUM 1023
+#define IDC_VISUAL_SPECTROMETER 1024
+#define IDC_VISUAL_VU_METER 1025
+#define IDC_VISUAL_GOOM 1026
+#define IDC_SHOW_DATE 1028
+#define IDC_RANDOM_MEDIA 1029
+#define IDC_MUTE_AUDIO 1030
+#define IDC_BLANK_VIDEO 1031
+#define IDC_VISUAL_NONE 1032
+#define IDC_DROP_AREA 1033
+#define IDC_URL_NAME_EDIT 1036
+#define IDC_RENAME_URLS 1037
+#define IDC_PAIR_IMAGES 1066
+#define IDC_HIGH_PRIORITY 1067
+#define IDC_VISUAL_RANDOM 1068
+#define IDC_CLOSE_WALLPAPER 1069
+#define IDC_WALLPAPER_LABEL 1070
+#define IDC_INTERVAL_LABEL 1071
+#define IDC_PLAY 1072
+#define IDC_PAUSE 1073
+#define IDC_STOP 1074
+#define IDC_POWER_NONE 1075
+#define IDC_POWER_USE 1076
+#define IDC_POWER_SCREEN_SAVER 1077
+#define IDC_RESET_CACHE 1078
+#define IDC_IDLE_OPTIONS 1079
