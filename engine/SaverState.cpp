@@ -32,12 +32,21 @@ void SaveTimeout(UINT action, SavedSystemValue* saved) {
   saved->value = value;
 }
 
-void RestoreFlag(UINT action, const SavedSystemValue& saved) {
-  if (saved.valid) SetSystemFlag(action, saved.value == 1);
+// Each write-back is traced as it happens, with what the system made of it,
+// so a show that restored the wrong value (or nothing) can be seen.
+void TraceRestore(const wchar_t* name, int value, bool accepted) {
+  Trace(L"system parameter restored: %s %d %s", name, value, accepted ? L"accepted" : L"refused");
 }
 
-void RestoreTimeout(UINT action, const SavedSystemValue& saved) {
-  if (saved.valid) SetSystemValue(action, saved.value);
+void RestoreFlag(UINT action, const wchar_t* name, const SavedSystemValue& saved) {
+  if (!saved.valid) return;
+  bool on = saved.value == 1;
+  TraceRestore(name, on ? 1 : 0, SetSystemFlagChecked(action, on));
+}
+
+void RestoreTimeout(UINT action, const wchar_t* name, const SavedSystemValue& saved) {
+  if (!saved.valid) return;
+  TraceRestore(name, saved.value, SetSystemValue(action, saved.value));
 }
 
 }  // namespace
@@ -67,16 +76,12 @@ void CSaverState::Init() {
 // or the system refused the query) are left as the system has them: writing
 // zeros back would switch the user's screen saver and power saving off.
 void CSaverState::Shutdown() {
-  RestoreFlag(SPI_SETSCREENSAVEACTIVE, g_saved.screenSaveActive);
-  RestoreFlag(SPI_SETLOWPOWERACTIVE, g_saved.lowPowerActive);
-  RestoreFlag(SPI_SETPOWEROFFACTIVE, g_saved.powerOffActive);
-  RestoreTimeout(SPI_SETSCREENSAVETIMEOUT, g_saved.screenSaveTimeout);
-  RestoreTimeout(SPI_SETLOWPOWERTIMEOUT, g_saved.lowPowerTimeout);
-  RestoreTimeout(SPI_SETPOWEROFFTIMEOUT, g_saved.powerOffTimeout);
-  if (g_saved.screenSaveActive.valid || g_saved.screenSaveTimeout.valid) {
-    Trace(L"system parameters restored");
-    Trace(L"screen saver %d, time-out %d", g_saved.screenSaveActive.value, g_saved.screenSaveTimeout.value);
-  }
+  RestoreFlag(SPI_SETSCREENSAVEACTIVE, L"SPI_SETSCREENSAVEACTIVE", g_saved.screenSaveActive);
+  RestoreFlag(SPI_SETLOWPOWERACTIVE, L"SPI_SETLOWPOWERACTIVE", g_saved.lowPowerActive);
+  RestoreFlag(SPI_SETPOWEROFFACTIVE, L"SPI_SETPOWEROFFACTIVE", g_saved.powerOffActive);
+  RestoreTimeout(SPI_SETSCREENSAVETIMEOUT, L"SPI_SETSCREENSAVETIMEOUT", g_saved.screenSaveTimeout);
+  RestoreTimeout(SPI_SETLOWPOWERTIMEOUT, L"SPI_SETLOWPOWERTIMEOUT", g_saved.lowPowerTimeout);
+  RestoreTimeout(SPI_SETPOWEROFFTIMEOUT, L"SPI_SETPOWEROFFTIMEOUT", g_saved.powerOffTimeout);
   g_saved = SavedSystemParameters();
   Sleep(10);
   CScrSvrState::Shutdown();

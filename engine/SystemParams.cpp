@@ -32,8 +32,12 @@ bool GetSystemFlagChecked(UINT action, bool* on) {
 }
 
 bool SetSystemFlag(UINT action, bool on) {
-  SystemParametersInfoW(action, on ? 1 : 0, nullptr, SPIF_SENDCHANGE);
+  SetSystemFlagChecked(action, on);
   return true;
+}
+
+bool SetSystemFlagChecked(UINT action, bool on) {
+  return SystemParametersInfoW(action, on ? 1 : 0, nullptr, SPIF_SENDCHANGE) != FALSE;
 }
 
 bool SetSystemValue(UINT action, int value) {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "MessageBoxWatcher.h"
@@ -10,11 +12,48 @@
 #include "platform/ScreenSaverLibrary.h"
 #include "platform/WideText.h"
 #include "support/ChildProcess.h"
+#include "support/ProfileSystemParameters.h"
 #include "support/RegistrySandbox.h"
+#include "support/RelayLog.h"
 #include "support/ShowTrace.h"
 #include "support/TestPaths.h"
 
 namespace {
+
+// "system parameter restored: SPI_SETSCREENSAVETIMEOUT 600 accepted"
+struct RestoreRecord {
+  std::wstring action;
+  int value;
+  bool accepted;
+};
+
+std::vector<RestoreRecord> RestoreRecords(const std::vector<TraceLine>& lines) {
+  std::vector<RestoreRecord> out;
+  for (const std::wstring& text : TraceTexts(lines, L"system parameter restored: ")) {
+    wchar_t action[64] = {}, answer[16] = {};
+    RestoreRecord record = {L"", 0, false};
+    if (swscanf(text.c_str(), L"system parameter restored: %63ls %d %15ls", action, &record.value, answer) == 3) {
+      record.action = action;
+      record.accepted = std::wstring(answer) == L"accepted";
+    }
+    out.push_back(record);
+  }
+  return out;
+}
+
+struct WriteBack {
+  const wchar_t* name;
+  UINT setAction;
+  UINT getAction;
+};
+const WriteBack kWriteBacks[] = {
+    {L"SPI_SETSCREENSAVEACTIVE", SPI_SETSCREENSAVEACTIVE, SPI_GETSCREENSAVEACTIVE},
+    {L"SPI_SETLOWPOWERACTIVE", SPI_SETLOWPOWERACTIVE, SPI_GETLOWPOWERACTIVE},
+    {L"SPI_SETPOWEROFFACTIVE", SPI_SETPOWEROFFACTIVE, SPI_GETPOWEROFFACTIVE},
+    {L"SPI_SETSCREENSAVETIMEOUT", SPI_SETSCREENSAVETIMEOUT, SPI_GETSCREENSAVETIMEOUT},
+    {L"SPI_SETLOWPOWERTIMEOUT", SPI_SETLOWPOWERTIMEOUT, SPI_GETLOWPOWERTIMEOUT},
+    {L"SPI_SETPOWEROFFTIMEOUT", SPI_SETPOWEROFFTIMEOUT, SPI_GETPOWEROFFTIMEOUT},
+};
 
 class SaverProgram : public testing::Test {
  protected:
@@ -43,8 +82,23 @@ class SaverProgram : public testing::Test {
 }  // namespace
 
 TEST_F(SaverProgram, RunsFromBootToTheSaverAndClosesOnAKey) {
-  ASSERT_TRUE(SetSystemValue(SPI_SETSCREENSAVETIMEOUT, 600));
-  ASSERT_TRUE(StartShow());
+  // What the show finds on entering the saver; each value differs from what
+  // a write-back of zeros, or of another parameter's value, would leave.
+  ProfileSystemParameters profile;
+  ASSERT_TRUE(profile.SetFlag(SPI_SETSCREENSAVEACTIVE, true));
+  ASSERT_TRUE(profile.SetFlag(SPI_SETLOWPOWERACTIVE, false));
+  ASSERT_TRUE(profile.SetFlag(SPI_SETPOWEROFFACTIVE, true));
+  ASSERT_TRUE(profile.SetValue(SPI_SETSCREENSAVETIMEOUT, 600));
+  // Which of the six this system answers at all (Wine has no power time-outs):
+  // only those are written back.
+  std::vector<bool> readable;
+  for (const WriteBack& w : kWriteBacks) {
+    int value = 0;
+    readable.push_back(SystemParametersInfoW(w.getAction, 0, &value, 0) != FALSE);
+  }
+  RelayLog relay(L"user32.SystemParametersInfoW");
+  ASSERT_TRUE(relay.Available()) << "the test program's standard error is not in a file (KEL_STDERR_FILE)";
+  ASSERT_TRUE(saver.Start(ProgramFolder() + L"kel.scr", L"/s", {L"KEL_TRACE=" + tracePath, RelayLog::Environment()}));
   ASSERT_TRUE(WaitForTrace(L"SAVER_CHILD -> SAVER_SELECTNEXT_1", 30000));
   HWND window = FindWindowW(kScreenSaverWindowClass, nullptr);
   ASSERT_NE(window, nullptr);
@@ -78,14 +132,53 @@ TEST_F(SaverProgram, RunsFromBootToTheSaverAndClosesOnAKey) {
 
   // The key ended the loop, the worker tore everything down, then the window went.
   const TraceLine* stopped = FindTraceLine(lines, L"run: stopped");
-  const TraceLine* restored = FindTraceLine(lines, L"system parameters restored");
+  const TraceLine* restored = nullptr;
+  for (const TraceLine& line : lines)
+    if (!restored && line.text.compare(0, 27, L"system parameter restored: ") == 0) restored = &line;
   const TraceLine* done = FindTraceLine(lines, L"teardown: done");
   const TraceLine* joined = FindTraceLine(lines, L"worker stopped");
   ASSERT_TRUE(stopped && restored && done && joined);
   EXPECT_LE(stopped->time, restored->time);
   EXPECT_LE(restored->time, done->time);
   EXPECT_LE(done->time, joined->time);
-  EXPECT_EQ(GetSystemValue(SPI_GETSCREENSAVETIMEOUT), 600);
+
+  // The show's own records of its write-backs: the values set above, in the
+  // order of the write-back, each accepted.
+  const int expected[] = {1, 0, 1, 600, 0, 0};
+  std::vector<RestoreRecord> records = RestoreRecords(lines);
+  std::vector<std::wstring> want, got;
+  for (size_t i = 0; i < 6; ++i)
+    if (readable[i]) want.push_back(std::wstring(kWriteBacks[i].name) + L" " + std::to_wstring(expected[i]) + L" 1");
+  for (const RestoreRecord& r : records)
+    got.push_back(r.action + L" " + std::to_wstring(r.value) + L" " + (r.accepted ? L"1" : L"0"));
+  EXPECT_EQ(got, want);
+
+  // Wine's log of the show's own calls, from outside its process: each
+  // parameter was written back once, with the value and the answer the
+  // record gives, never written to the profile.
+  std::vector<RelayCall> calls = relay.Calls("user32.SystemParametersInfoW", saver.Id());
+  ASSERT_FALSE(calls.empty()) << "no relay log of the show";
+  for (size_t i = 0; i < 6; ++i) {
+    std::vector<RelayCall> writes;
+    for (const RelayCall& c : calls)
+      if (c.arguments.size() == 4 && c.arguments[0] == kWriteBacks[i].setAction) writes.push_back(c);
+    const wchar_t* name = kWriteBacks[i].name;
+    if (!readable[i]) {
+      EXPECT_TRUE(writes.empty()) << WideToUtf8(name) << " was never read, so never written";
+      continue;
+    }
+    ASSERT_EQ(writes.size(), 1u) << WideToUtf8(name);
+    const RelayCall& write = writes[0];
+    EXPECT_EQ(write.arguments[1], static_cast<unsigned long long>(expected[i])) << WideToUtf8(name);
+    EXPECT_EQ(write.arguments[2], 0u) << WideToUtf8(name);
+    EXPECT_EQ(write.arguments[3], static_cast<unsigned long long>(SPIF_SENDCHANGE)) << WideToUtf8(name);
+    ASSERT_TRUE(write.returned) << WideToUtf8(name);
+    for (const RestoreRecord& r : records) {
+      if (r.action == name) {
+        EXPECT_EQ(r.accepted, write.result != 0) << WideToUtf8(name);
+      }
+    }
+  }
 }
 
 // Two screen savers may overlap (the preview and the show); a third is refused.

@@ -110,13 +110,26 @@ TEST_F(ShowRoad, SystemParametersAreRestoredAtTheEnd) {
   int dummy = 0;
   EXPECT_EQ(saved.lowPowerTimeout.valid, GetSystemValueChecked(SPI_GETLOWPOWERTIMEOUT, &dummy));
 
+  bool lowPowerTimeoutRead = saved.lowPowerTimeout.valid;
   SetSystemValue(SPI_SETSCREENSAVETIMEOUT, 120);  // something changed them meanwhile
   SetSystemFlag(SPI_SETSCREENSAVEACTIVE, false);
+  trace.Clear();
   Destroy();
   EXPECT_EQ(GetSystemValue(SPI_GETSCREENSAVETIMEOUT), 600);
   bool active = false;
   ASSERT_TRUE(GetSystemFlagChecked(SPI_GETSCREENSAVEACTIVE, &active));
   EXPECT_TRUE(active);
+  // Each write-back is recorded as it is made, with the value and the answer.
+  std::vector<std::wstring> records = trace.Matching(L"system parameter restored: ");
+  auto has = [&](const std::wstring& text) {
+    return std::find(records.begin(), records.end(), L"system parameter restored: " + text) != records.end();
+  };
+  EXPECT_TRUE(has(L"SPI_SETSCREENSAVEACTIVE 1 accepted"));
+  EXPECT_TRUE(has(L"SPI_SETSCREENSAVETIMEOUT 600 accepted"));
+  // A parameter this system cannot read is not written back at all.
+  EXPECT_EQ(std::count_if(records.begin(), records.end(),
+                          [](const std::wstring& r) { return r.find(L"SPI_SETLOWPOWERTIMEOUT") != std::wstring::npos; }),
+            lowPowerTimeoutRead ? 1 : 0);
 }
 
 // Ended before the saver state was ever entered: nothing is written back, so
@@ -129,6 +142,7 @@ TEST_F(ShowRoad, EndingDuringTheIntroLeavesTheSystemParametersAlone) {
   Step();
   ASSERT_EQ(CurrentState(), L"IntroState");
   Destroy();
+  EXPECT_TRUE(trace.Matching(L"system parameter restored: ").empty());
   EXPECT_EQ(GetSystemValue(SPI_GETSCREENSAVETIMEOUT), 300);
   bool active = false;
   ASSERT_TRUE(GetSystemFlagChecked(SPI_GETSCREENSAVEACTIVE, &active));

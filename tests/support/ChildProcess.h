@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // A program started by a test; killed on destruction if still running.
 class ChildProcess {
@@ -15,6 +16,8 @@ class ChildProcess {
   // ("NAME=value") are added to this process's own.
   bool Start(const std::wstring& program, const std::wstring& arguments,
              const std::wstring& environmentEntry = std::wstring());
+  bool Start(const std::wstring& program, const std::wstring& arguments,
+             const std::vector<std::wstring>& environmentEntries);
   // True when the program ended within the time; its exit code is kept.
   bool Wait(DWORD milliseconds);
   bool IsRunning() const;
