@@ -158,17 +158,20 @@ void CScrSvrThread::Run() {
     return;
   }
   ReplaceSystemScreenSaver();
-  int frame = 0;
   while (!IsStopRequested()) {
-    appTime_ = CHighResTimer::GetTime();
-    elapsedTime_ = CHighResTimer::GetElapsedTime();
-    app_->FrameMove(appTime_, elapsedTime_);
-    if (CScrSvrDevice* device = GetScrSvrDevice()) device->RenderFrame();
-    Trace(L"frame %d", ++frame);
+    RunFrame();
     Sleep(66);
   }
   RestoreSystemScreenSaver();
   Trace(L"run: stopped");
+}
+
+void CScrSvrThread::RunFrame() {
+  appTime_ = CHighResTimer::GetTime();
+  elapsedTime_ = CHighResTimer::GetElapsedTime();
+  app_->FrameMove(appTime_, elapsedTime_);
+  if (CScrSvrDevice* device = GetScrSvrDevice()) device->RenderFrame();
+  Trace(L"frame %d", ++frame_);
 }
 
 void CScrSvrThread::Render(IDirect3DDevice9* device) {

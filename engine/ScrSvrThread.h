@@ -21,6 +21,9 @@ class CScrSvrThread {
   CScrSvrThread& operator=(const CScrSvrThread&) = delete;
 
   void Run();
+  // One pass of the frame loop without its rest: the application's frame
+  // step, then the device's frame.
+  void RunFrame();
   void Render(IDirect3DDevice9* device);
   void RequestStop();
   bool IsStopRequested();
@@ -42,6 +45,7 @@ class CScrSvrThread {
   Tam_Randomizer* randomizer_ = nullptr;
   double appTime_ = 0.0;
   double elapsedTime_ = 0.0;
+  int frame_ = 0;
   bool secondInstanceFound_ = false;
   bool comInitialised_ = false;
   bool timerPeriodSet_ = false;

@@ -68,8 +68,9 @@ HWND GetPlayerWindow() { return GetVlcPlayer().GetOutputWindow(); }
 
 void ReleasePlayer() { GetVlcPlayer().CloseLibrary(); }
 
-// The index moves on even when nothing can be started (no libvlc), so the
-// show goes on; the result tells whether the item was started.
+// Whenever the list holds media the index moves on, also when libvlc is
+// missing or refuses the item, so the show goes on; without a list player or
+// media it stays. The result tells whether the item was started.
 bool PlayNextMedia() {
   KEL_TamListPlayer* player = GetListPlayer();
   int count = GetMediaCount();

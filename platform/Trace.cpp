@@ -57,7 +57,8 @@ void Trace(const wchar_t* format, ...) {
     g_sink(text);
     return;
   }
-  // Time stamp in milliseconds of the show's clock, so a test can read pacing.
+  // Time stamp in seconds of the show's clock (to the millisecond), so a test
+  // can read pacing.
   wchar_t stamp[32];
   swprintf(stamp, 32, L"%.3f ", CHighResTimer::GetAbsoluteTime());
   std::string line = WideToUtf8(stamp + text) + "\n";

@@ -61,10 +61,9 @@ void ShowFixture::Destroy() { thread.reset(); }
 
 void ShowFixture::Step(double seconds) {
   clock.Advance(seconds);
-  CScrSvrApp* app = GetScrSvrApp();
-  ASSERT_NE(app, nullptr);
-  app->FrameMove(CHighResTimer::GetTime(), CHighResTimer::GetElapsedTime());
-  if (CScrSvrDevice* device = GetScrSvrDevice()) device->RenderFrame();
+  ASSERT_NE(thread, nullptr);
+  ASSERT_NE(GetScrSvrApp(), nullptr);
+  thread->RunFrame();
 }
 
 std::wstring ShowFixture::CurrentState() {

@@ -32,7 +32,7 @@ class ShowFixture : public testing::Test {
   void Build();
   // Tears it down, as the worker does when the show ends.
   void Destroy();
-  // One pass of the run loop without its sleep.
+  // One pass of the shipped run loop, without its rest.
   void Step(double seconds = 0.066);
 
   std::wstring CurrentState();
