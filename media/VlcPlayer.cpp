@@ -206,10 +206,12 @@ int CVlcPlayer::GetListLocationCount() {
 // media it did not start: the end of a video would bring up a web stream the
 // show never chose. Holding an empty list meanwhile, it has nothing to start;
 // PlayListItem gives it the web list back.
+// Without an instance (libvlc_new failed) no media of ours exists, and a
+// foreign one is not handed to the library either.
 bool CVlcPlayer::PlayMedia(libvlc_media_t* media) {
   if (!media) return false;
   SharedUse use(this);
-  if (!api_) return false;
+  if (!instance_) return false;
   bool started = false;
   if (listPlayer_ && idleList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, idleList_);
   if (mediaPlayer_) {
@@ -232,7 +234,7 @@ libvlc_media_t* CVlcPlayer::ListItemAt(int index) {
 
 int CVlcPlayer::PlayListItem(libvlc_media_t* item) {
   SharedUse use(this);
-  if (!api_) return -1;
+  if (!instance_) return -1;
   int result = -1;
   if (listPlayer_ && mediaList_) {
     if (item) AddOptionsLocked(item);
@@ -322,7 +324,7 @@ bool CVlcPlayer::MediaPlayerWillPlay() {
 bool CVlcPlayer::ReleaseMedia(libvlc_media_t* media) {
   if (!media) return false;
   SharedUse use(this);
-  if (!api_) return false;
+  if (!instance_) return false;
   api_->libvlc_media_release(media);
   return true;
 }
