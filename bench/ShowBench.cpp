@@ -209,14 +209,14 @@ bool IsAudioLoading(const std::wstring& text) {
   return text == L"SAVER_CHILD -> SAVER_PICAUDIOLOADING_1" || text == L"SAVER_CHILD -> SAVER_AUDIOVISUALLOADING_1";
 }
 
-// From a picture's real end, the moment its interval ran out (it went up when
-// its playing action was entered), to the first presented frame after the
-// next picture was loaded; only when a picture follows a picture.
 struct PictureGap {
   double total;   // expiry to the first presented frame
   double notice;  // expiry to the show's switch to the choice
 };
 
+// From a picture's real end, the moment its interval ran out (it went up when
+// its playing action was entered), to the first presented frame after the
+// next picture was loaded; only when a picture follows a picture.
 std::vector<PictureGap> PictureGaps(const std::vector<Event>& events, double interval) {
   // The show's action switches, by their place in the events.
   std::vector<size_t> switches;

@@ -1,7 +1,6 @@
 #include "ShowFixture.h"
 
 #include "engine/IntroState.h"
-#include "platform/HighResTimer.h"
 
 int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, bool (*test)(DWORD pixel)) {
   IDirect3DSurface9* back = nullptr;
