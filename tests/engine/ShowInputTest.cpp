@@ -14,7 +14,7 @@
 #include "support/ShowTrace.h"
 #include "support/TestPaths.h"
 #include "support/VlcBridge.h"
-#include "support/XInput.h"
+#include "support/XDisplay.h"
 
 namespace {
 
@@ -30,6 +30,8 @@ const InputCase kInputs[] = {
     {"key", "key space"},
     {"mouse move", "mousemove_relative 1 1 sleep 0.5 mousemove_relative 60 40"},
 };
+
+void PrintTo(const InputCase& c, std::ostream* os) { *os << c.name; }
 
 class ShowInput : public testing::TestWithParam<InputCase> {
  protected:
