@@ -174,8 +174,12 @@ void CVlcPlayer::UseInstanceForOptionsLocked() {
     }
   }
   kept_.push_back(left);
-  if (currentListGeneration_ != listGeneration_) ReplaceMediaListLocked();
-  BindWindowLocked();
+  // A kept instance may have missed changes of the locations and the window
+  // (a new one was made with both).
+  if (found) {
+    if (currentListGeneration_ != listGeneration_) ReplaceMediaListLocked();
+    BindWindowLocked();
+  }
   if (mediaPlayer_) api_->libvlc_audio_set_mute(mediaPlayer_, mute_ ? 1 : 0);
 }
 

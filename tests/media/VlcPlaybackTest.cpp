@@ -431,6 +431,33 @@ TEST_F(VlcPlayback, EachVisualModePlaysOnAnInstanceMadeWithItsOptions) {
   EXPECT_EQ(log.Calls("libvlc_release").size(), 4u) << "every instance goes at close";
 }
 
+// A kept instance comes back with the web list as it is now, not as it was
+// when that instance was last in use.
+TEST_F(VlcPlayback, AKeptInstanceComesBackWithTheCurrentWebList) {
+  std::wstring a = WriteMedia(L"a.wav", MakeWav(0.3));
+  std::wstring b = WriteMedia(L"b.wav", MakeWav(0.3));
+  AddWebMedia(FileUrl(a), L"p", 6);
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  ASSERT_TRUE(ReachesState(kEnded));
+  ApplyVisualOptions(VisualModeScope);
+  ASSERT_TRUE(PlayFile(a));
+  ASSERT_TRUE(ReachesState(kEnded));
+  ClearLists();
+  BridgeLog log;
+  AddWebMedia(FileUrl(b), L"p", 6);
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  EXPECT_TRUE(ReachesState(kEnded));
+  EXPECT_TRUE(log.Calls("libvlc_new").empty()) << "the web item's instance was kept";
+  std::vector<BridgeCall> played = log.Calls("libvlc_media_list_player_play_item");
+  ASSERT_EQ(played.size(), 1u);
+  std::string location;
+  for (const BridgeCall& call : log.Calls("libvlc_media_new_location"))
+    if (call.result == played[0].fields[1]) location = call.fields[0];
+  EXPECT_EQ(location, WideToUtf8(FileUrl(b)));
+}
+
 // The start-up argument is one text of any length.
 TEST_F(VlcPlayback, LongInstallFolderReachesLibvlcWhole) {
   ReleasePlayer();
