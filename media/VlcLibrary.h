@@ -25,6 +25,7 @@
   X(libvlc_media_player_set_position)         \
   X(libvlc_media_player_will_play)            \
   X(libvlc_video_set_mouse_input)             \
+  X(libvlc_video_set_key_input)               \
   X(libvlc_audio_set_mute)                    \
   X(libvlc_media_list_new)                    \
   X(libvlc_media_list_release)                \

@@ -1,5 +1,6 @@
 #include "media/VlcPlayer.h"
 
+#include "media/VlcInstanceOptions.h"
 #include "media/VlcLibrary.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
@@ -75,16 +76,111 @@ bool CVlcPlayer::OpenLibrary(const std::wstring& pluginBaseFolder) {
   if (instance_) return true;
   api_ = LoadVlcApi(pluginBaseFolder);
   if (!api_) return false;
-  std::string argument = "-I--aout=dummy--vout=dummy--plugin-path=" + WideToUtf8(pluginBaseFolder) + "plugins";
-  const char* argv[] = {argument.c_str()};
-  instance_ = api_->libvlc_new(1, argv);
-  if (!instance_) {
+  startArgument_ = "-I--aout=dummy--vout=dummy--plugin-path=" + WideToUtf8(pluginBaseFolder) + "plugins";
+  if (!StartInstanceLocked({})) {
     Trace(L"libvlc: libvlc_new failed, no media playback");
     return false;
   }
+  return true;
+}
+
+// The instance options follow the start-up argument, each as an argument
+// of its own.
+bool CVlcPlayer::StartInstanceLocked(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv = {startArgument_.c_str()};
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  libvlc_instance_t* instance = api_->libvlc_new(static_cast<int>(argv.size()), argv.data());
+  if (!instance) return false;
+  instance_ = instance;
+  arguments_ = arguments;
+  currentListGeneration_ = listGeneration_;
   CreatePlayersLocked();
   if (!mediaPlayer_ || !listPlayer_ || !mediaList_) Trace(L"libvlc: a player could not be created");
   return true;
+}
+
+CVlcPlayer::KeptInstance CVlcPlayer::TakeCurrentLocked() {
+  KeptInstance kept;
+  kept.arguments = arguments_;
+  kept.instance = instance_;
+  kept.mediaPlayer = mediaPlayer_;
+  kept.listPlayer = listPlayer_;
+  kept.mediaList = mediaList_;
+  kept.idleList = idleList_;
+  kept.listGeneration = currentListGeneration_;
+  instance_ = nullptr;
+  mediaPlayer_ = nullptr;
+  listPlayer_ = nullptr;
+  mediaList_ = nullptr;
+  idleList_ = nullptr;
+  arguments_.clear();
+  return kept;
+}
+
+void CVlcPlayer::PutCurrentLocked(const KeptInstance& kept) {
+  arguments_ = kept.arguments;
+  instance_ = kept.instance;
+  mediaPlayer_ = kept.mediaPlayer;
+  listPlayer_ = kept.listPlayer;
+  mediaList_ = kept.mediaList;
+  idleList_ = kept.idleList;
+  currentListGeneration_ = kept.listGeneration;
+}
+
+void CVlcPlayer::ReleaseKeptLocked(KeptInstance& kept) {
+  if (kept.listPlayer) {
+    api_->libvlc_media_list_player_stop(kept.listPlayer);
+    api_->libvlc_media_list_player_release(kept.listPlayer);
+  }
+  if (kept.mediaPlayer) {
+    api_->libvlc_media_player_stop(kept.mediaPlayer);
+    api_->libvlc_media_player_release(kept.mediaPlayer);
+  }
+  if (kept.mediaList) api_->libvlc_media_list_release(kept.mediaList);
+  if (kept.idleList) api_->libvlc_media_list_release(kept.idleList);
+  if (kept.instance) api_->libvlc_release(kept.instance);
+  kept = KeptInstance();
+}
+
+// Brings the instance of the option table's instance options into use,
+// keeping the one in use for later. Only one item plays at a time, so the
+// players left are stopped. When a new instance will not start, the one in
+// use stays: the item plays without what those options would have given.
+void CVlcPlayer::UseInstanceForOptionsLocked() {
+  if (!instance_) return;
+  std::vector<std::string> wanted =
+      InstanceArgumentsFor(std::vector<std::string>(optionSlots_.begin(), optionSlots_.begin() + optionCount_));
+  if (wanted == arguments_) return;
+  if (listPlayer_) api_->libvlc_media_list_player_stop(listPlayer_);
+  if (mediaPlayer_) api_->libvlc_media_player_stop(mediaPlayer_);
+  KeptInstance left = TakeCurrentLocked();
+  bool found = false;
+  for (size_t i = 0; i < kept_.size(); ++i) {
+    if (kept_[i].arguments != wanted) continue;
+    PutCurrentLocked(kept_[i]);
+    kept_.erase(kept_.begin() + i);
+    found = true;
+    break;
+  }
+  if (!found) {
+    if (static_cast<int>(kept_.size()) >= kMaxInstances - 1) {
+      ReleaseKeptLocked(kept_.front());
+      kept_.erase(kept_.begin());
+    }
+    if (!StartInstanceLocked(wanted)) {
+      Trace(L"libvlc: libvlc_new failed for the item's options, the instance in use plays it");
+      PutCurrentLocked(left);
+      return;
+    }
+  }
+  kept_.push_back(left);
+  // A kept instance may have missed changes of the locations and the window
+  // (a new one was made with both).
+  if (found) {
+    if (currentListGeneration_ != listGeneration_) ReplaceMediaListLocked();
+    BindWindowLocked();
+  }
+  if (mediaPlayer_) api_->libvlc_audio_set_mute(mediaPlayer_, mute_ ? 1 : 0);
 }
 
 void CVlcPlayer::CreatePlayersLocked() {
@@ -92,8 +188,11 @@ void CVlcPlayer::CreatePlayersLocked() {
   listPlayer_ = api_->libvlc_media_list_player_new(instance_);
   mediaList_ = api_->libvlc_media_list_new(instance_);
   idleList_ = api_->libvlc_media_list_new(instance_);
-  // Mouse movement must reach the saver window, which ends the show.
-  if (mediaPlayer_) api_->libvlc_video_set_mouse_input(mediaPlayer_, 0);
+  // Mouse movement and keys must reach the saver window, which ends the show.
+  if (mediaPlayer_) {
+    api_->libvlc_video_set_mouse_input(mediaPlayer_, 0);
+    api_->libvlc_video_set_key_input(mediaPlayer_, 0);
+  }
   FillMediaListLocked();
   if (listPlayer_ && mediaList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, mediaList_);
   BindWindowLocked();
@@ -124,6 +223,9 @@ bool CVlcPlayer::CloseLibrary() {
     api_->libvlc_release(instance_);
     instance_ = nullptr;
   }
+  for (KeptInstance& kept : kept_) ReleaseKeptLocked(kept);
+  kept_.clear();
+  arguments_.clear();
   return true;
 }
 
@@ -137,7 +239,8 @@ void CVlcPlayer::AddOptionsLocked(libvlc_media_t* media) {
 }
 
 libvlc_media_t* CVlcPlayer::NewMediaFromPath(const std::wstring& path) {
-  SharedUse use(this);
+  ExclusiveUse use(this);
+  UseInstanceForOptionsLocked();
   if (!instance_) return nullptr;
   libvlc_media_t* media = api_->libvlc_media_new_path(instance_, WideToUtf8(path).c_str());
   if (media) AddOptionsLocked(media);
@@ -164,6 +267,7 @@ void CVlcPlayer::FillMediaListLocked() {
 bool CVlcPlayer::AddListLocation(const std::wstring& location) {
   ExclusiveUse use(this);
   locations_.push_back(WideToUtf8(location));
+  currentListGeneration_ = ++listGeneration_;
   if (!instance_ || !mediaList_) return false;
   if (AppendLocationLocked(locations_.back())) return true;
   Trace(L"libvlc: location not added: %s", location.c_str());
@@ -174,6 +278,7 @@ bool CVlcPlayer::AddListLocation(const std::wstring& location) {
 // still be playing one of the old items, and keeps its own reference to the
 // old list until it is given the new one.
 void CVlcPlayer::ReplaceMediaListLocked() {
+  currentListGeneration_ = listGeneration_;
   if (!instance_ || !mediaList_) return;
   api_->libvlc_media_list_release(mediaList_);
   mediaList_ = api_->libvlc_media_list_new(instance_);
@@ -184,6 +289,7 @@ void CVlcPlayer::ReplaceMediaListLocked() {
 void CVlcPlayer::ClearListLocations() {
   ExclusiveUse use(this);
   locations_.clear();
+  ++listGeneration_;
   ReplaceMediaListLocked();
 }
 
@@ -192,6 +298,7 @@ bool CVlcPlayer::RemoveListLocation(int index) {
   ExclusiveUse use(this);
   if (index < 0 || index >= static_cast<int>(locations_.size())) return false;
   locations_.erase(locations_.begin() + index);
+  ++listGeneration_;
   ReplaceMediaListLocked();
   return true;
 }
@@ -223,7 +330,12 @@ bool CVlcPlayer::PlayMedia(libvlc_media_t* media) {
 }
 
 libvlc_media_t* CVlcPlayer::ListItemAt(int index) {
-  SharedUse use(this);
+  ExclusiveUse use(this);
+  UseInstanceForOptionsLocked();
+  return ItemAtLocked(index);
+}
+
+libvlc_media_t* CVlcPlayer::ItemAtLocked(int index) {
   if (!mediaList_ || index < 0) return nullptr;
   api_->libvlc_media_list_lock(mediaList_);
   libvlc_media_t* item = nullptr;
@@ -245,20 +357,22 @@ int CVlcPlayer::PlayListItem(libvlc_media_t* item) {
   return result;
 }
 
+// These two look at the list in use: they never change the instance.
 unsigned CVlcPlayer::ListItemDuration(int index) {
-  libvlc_media_t* item = ListItemAt(index);
-  if (!item) return 3;
   SharedUse use(this);
+  libvlc_media_t* item = ItemAtLocked(index);
+  if (!item) return 3;
   unsigned milliseconds = static_cast<unsigned>(api_->libvlc_media_get_duration(item));
   api_->libvlc_media_release(item);
   return milliseconds / 1000 + 1;
 }
 
 bool CVlcPlayer::IsListItemPlaying(int index) {
-  libvlc_media_t* item = ListItemAt(index);
+  SharedUse use(this);
+  libvlc_media_t* item = ItemAtLocked(index);
   if (!item) return false;
-  ReleaseMedia(item);
-  return ListPlayerState() == 3;
+  api_->libvlc_media_release(item);
+  return listPlayer_ && api_->libvlc_media_list_player_get_state(listPlayer_) == 3;
 }
 
 // Setting the pause rather than toggling it: a second power event must not
@@ -349,7 +463,8 @@ HWND CVlcPlayer::GetOutputWindow() {
 }
 
 void CVlcPlayer::SetMute(bool mute) {
-  SharedUse use(this);
+  ExclusiveUse use(this);
+  mute_ = mute;
   if (mediaPlayer_) api_->libvlc_audio_set_mute(mediaPlayer_, mute ? 1 : 0);
 }
 
@@ -390,4 +505,9 @@ void CVlcPlayer::ClearOptions() {
 std::vector<std::string> CVlcPlayer::GetOptions() {
   SharedUse use(this);
   return std::vector<std::string>(optionSlots_.begin(), optionSlots_.begin() + optionCount_);
+}
+
+std::vector<std::string> CVlcPlayer::GetInstanceArguments() {
+  SharedUse use(this);
+  return arguments_;
 }

@@ -12,9 +12,12 @@ struct libvlc_media_player_t;
 struct libvlc_media_list_t;
 struct libvlc_media_list_player_t;
 
-// The one owner of libvlc: one library instance, one media player, one
+// The one owner of libvlc: a library instance with one media player, one
 // media-list player and one media list, with the option strings that every
-// media created or started next receives. Every operation checks its handles:
+// media created or started next receives. Options that libvlc 3 reads only
+// from the instance (VlcInstanceOptions.h) are handed to libvlc_new instead:
+// each set of them in use gets an instance of its own, made when a media is
+// first created under it and kept for the next item that needs it. Every operation checks its handles:
 // without libvlc (not installed, not opened in this process, or libvlc_new
 // failed) it does nothing and reports failure.
 //
@@ -27,6 +30,8 @@ struct libvlc_media_list_player_t;
 class CVlcPlayer {
  public:
   static constexpr int kMaxOptions = 30;
+  // Instances kept at most, the one in use included.
+  static constexpr int kMaxInstances = 8;
 
   CVlcPlayer();
   CVlcPlayer(const CVlcPlayer&) = delete;
@@ -36,7 +41,8 @@ class CVlcPlayer {
   bool CloseLibrary();
   bool IsOpen();
 
-  // The caller owns the returned media (PlayMedia takes it over).
+  // The caller owns the returned media (PlayMedia takes it over). Made on
+  // the instance of the option table's instance options.
   libvlc_media_t* NewMediaFromPath(const std::wstring& path);
   // Appends a location to the media list. The locations are kept, so the
   // media list can be rebuilt whenever libvlc's is replaced.
@@ -47,7 +53,8 @@ class CVlcPlayer {
   bool RemoveListLocation(int index);
   int GetListLocationCount();
   bool PlayMedia(libvlc_media_t* media);
-  // The caller owns the returned item (PlayListItem takes it over).
+  // The caller owns the returned item (PlayListItem takes it over). From
+  // the media list of the option table's instance, as NewMediaFromPath.
   libvlc_media_t* ListItemAt(int index);
   int PlayListItem(libvlc_media_t* item);
   unsigned ListItemDuration(int index);
@@ -76,11 +83,30 @@ class CVlcPlayer {
   bool AddOption(const std::string& option);
   void ClearOptions();
   std::vector<std::string> GetOptions();
+  // The libvlc_new arguments of the instance in use beyond the start-up one.
+  std::vector<std::string> GetInstanceArguments();
 
  private:
   class SharedUse;
   class ExclusiveUse;
 
+  // An instance not in use, with its players and list.
+  struct KeptInstance {
+    std::vector<std::string> arguments;
+    libvlc_instance_t* instance = nullptr;
+    libvlc_media_player_t* mediaPlayer = nullptr;
+    libvlc_media_list_player_t* listPlayer = nullptr;
+    libvlc_media_list_t* mediaList = nullptr;
+    libvlc_media_list_t* idleList = nullptr;
+    unsigned listGeneration = 0;
+  };
+
+  bool StartInstanceLocked(const std::vector<std::string>& arguments);
+  void UseInstanceForOptionsLocked();
+  KeptInstance TakeCurrentLocked();
+  void PutCurrentLocked(const KeptInstance& kept);
+  void ReleaseKeptLocked(KeptInstance& kept);
+  libvlc_media_t* ItemAtLocked(int index);
   void CreatePlayersLocked();
   void FillMediaListLocked();
   void ReplaceMediaListLocked();
@@ -105,6 +131,15 @@ class CVlcPlayer {
   // own: nothing (see PlayMedia).
   libvlc_media_list_t* idleList_ = nullptr;
   HWND window_ = nullptr;
+  bool mute_ = false;
+
+  std::string startArgument_;
+  std::vector<std::string> arguments_;  // of the instance in use
+  std::vector<KeptInstance> kept_;      // oldest first
+  // Bumped by each change of the locations; a kept instance whose list is
+  // older is refilled when it comes back into use.
+  unsigned listGeneration_ = 0;
+  unsigned currentListGeneration_ = 0;
 
   // Slots keep their text when cleared, so refilling them reuses the memory.
   std::vector<std::string> optionSlots_;

@@ -10,9 +10,9 @@ WINESERVER=/usr/lib/wine/wineserver
 # own after sourcing this, or pass one to kel_start_wine.
 unset WINEPREFIX
 
-KEL_PACKAGES="cmake make g++-mingw-w64-x86-64 googletest wine64 wine64-tools libwine-dev libx11-dev xvfb xauth
+KEL_PACKAGES="cmake make g++-mingw-w64-x86-64 googletest wine64 wine64-tools libwine-dev libx11-dev libxext-dev xvfb xauth
   libgl1-mesa-dri x11-utils imagemagick libvlc-dev libvlc5 vlc-plugin-base vlc-plugin-video-output
-  vlc-plugin-visualization"
+  vlc-plugin-visualization xdotool"
 
 kel_install_packages() {
   local missing=""
@@ -114,6 +114,24 @@ kel_wineserver_listening() {
   return 1
 }
 
+# Without a sound card libvlc's audio output fails, the decoder gives up and
+# no visualisation runs; the dummy output is no stand-in, it ends a file at
+# once. ALSA's null device as the default takes the sound at its real pace (a
+# 10 s tone plays for about 9 s, as on a card). A machine with a card keeps
+# its own configuration.
+kel_silent_sound_device() {
+  if compgen -G "/dev/snd/pcmC*p" >/dev/null; then
+    return 0
+  fi
+  local conf="$KEL_BUILD/alsa-silent.conf"
+  mkdir -p "$KEL_BUILD"
+  {
+    [ -f /usr/share/alsa/alsa.conf ] && echo "</usr/share/alsa/alsa.conf>"
+    echo "pcm.!default { type null }"
+  } >"$conf"
+  export ALSA_CONFIG_PATH="$conf"
+}
+
 # Makes the Wine prefix once (kept between runs) and starts its server.
 # Usage: kel_start_wine [prefix]; without one, a WINEPREFIX the calling script
 # set itself, otherwise the build folder's own.
@@ -121,6 +139,7 @@ kel_start_wine() {
   export WINEPREFIX="${1:-${WINEPREFIX:-$KEL_BUILD/wineprefix}}"
   export WINEDEBUG=-all
   export WINEARCH=win64
+  kel_silent_sound_device
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "== making the Wine prefix (once)"
     WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE64" wineboot -i >/dev/null 2>&1 || true

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -69,10 +70,12 @@ TEST_F(VlcPlayback, ShortWavPlaysToItsEndWithTheOptionsInSlotOrder) {
   EXPECT_EQ(created[0].fields[1].front(), '/') << "the bridge hands libvlc a Unix path";
   const std::string media = created[0].result;
   EXPECT_EQ(OptionsOf(log, media), kNoneOptions);
-  // Options first, then the player takes the media and our reference goes.
+  // Options first, then the player takes the media and our reference goes
+  // (what comes before the media is the instance of its visual options).
   std::vector<std::string> order;
   for (const std::string& f : log.Functions())
-    if (f != "libvlc_media_add_option" && f != "libvlc_audio_set_mute") order.push_back(f);
+    if (f == "libvlc_media_new_path" || (!order.empty() && f != "libvlc_media_add_option" && f != "libvlc_audio_set_mute"))
+      order.push_back(f);
   // The list player is left an empty list first, so the end of this item
   // starts nothing of its own.
   std::vector<std::string> expected = {"libvlc_media_new_path", "libvlc_media_list_player_set_media_list",
@@ -205,11 +208,14 @@ TEST_F(VlcPlayback, CatalogReloadRebuildsTheMediaList) {
   EXPECT_EQ(player_->media[0].listIndex, 0);
   CurrentMediaIndex = -1;
   ASSERT_TRUE(PlayNextMedia());
+  // One location in each instance's list: the one in use, and the one the
+  // web item's options brought into use.
   std::vector<BridgeCall> created = log.Calls("libvlc_media_new_location");
   std::vector<BridgeCall> played = log.Calls("libvlc_media_list_player_play_item");
-  ASSERT_EQ(created.size(), 1u);
+  ASSERT_GE(created.size(), 1u);
+  for (const BridgeCall& call : created) EXPECT_EQ(call.fields[0], WideToUtf8(FileUrl(c)));
   ASSERT_EQ(played.size(), 1u);
-  EXPECT_EQ(played[0].fields[1], created[0].result) << "entry 0 must be the reloaded location";
+  EXPECT_EQ(played[0].fields[1], created.back().result) << "entry 0 must be the reloaded location";
   EXPECT_TRUE(PlayedToTheEnd(StatesUntilDone()));
 }
 
@@ -235,7 +241,8 @@ TEST_F(VlcPlayback, GoomRecreatesThePlayersWithLocationsListAndWindow) {
       "libvlc_media_list_player_release", "libvlc_media_player_release",
       "libvlc_media_player_new",         "libvlc_media_list_player_new",
       "libvlc_media_list_new",           "libvlc_media_list_new",
-      "libvlc_video_set_mouse_input",    "libvlc_media_new_location",
+      "libvlc_video_set_mouse_input",    "libvlc_video_set_key_input",
+      "libvlc_media_new_location",
       "libvlc_media_list_lock",          "libvlc_media_list_add_media",
       "libvlc_media_list_unlock",        "libvlc_media_release",
       "libvlc_media_list_player_set_media_list", "libvlc_media_list_player_set_media_player",
@@ -329,7 +336,7 @@ TEST_F(VlcPlayback, EveryMediaReferenceIsReleasedAndTheListLockHeld) {
   // (the web list and the list player's empty one were made before the log)
   EXPECT_EQ(log.Calls("libvlc_media_list_release").size(), log.Calls("libvlc_media_list_new").size() + 2);
   EXPECT_EQ(log.Calls("libvlc_media_player_release").size(), log.Calls("libvlc_media_player_new").size() + 1);
-  EXPECT_EQ(log.Calls("libvlc_release").size(), 1u);
+  EXPECT_EQ(log.Calls("libvlc_release").size(), log.Calls("libvlc_new").size() + 1);
   EXPECT_FALSE(GetVlcPlayer().IsOpen());
 }
 
@@ -343,6 +350,112 @@ TEST_F(VlcPlayback, MuteReachesThePlayer) {
   ASSERT_EQ(mutes.size(), 2u);
   EXPECT_EQ(mutes[0].fields[1], "1");
   EXPECT_EQ(mutes[1].fields[1], "0");
+}
+
+// The visual options reach libvlc_new: each set in use plays on an instance
+// of its own, made at its first item and kept for the next one, with
+// players bound to the window, muted as asked and without mouse or key
+// input; the player left is stopped.
+TEST_F(VlcPlayback, EachVisualModePlaysOnAnInstanceMadeWithItsOptions) {
+  TestWindow window;
+  SetVideoWindow(window.Handle());
+  MuteAudio = true;
+  std::wstring wav = WriteMedia(L"short.wav", MakeWav(0.3));
+  BridgeLog log;
+  const struct {
+    VisualMode mode;
+    const char* effect;
+    bool made;
+  } kItems[] = {
+      {VisualModeScope, "--effect-list=scope", true},
+      {VisualModeSpectrum, "--effect-list=spectrum", true},
+      {VisualModeScope, "--effect-list=scope", false},
+      {VisualModeNone, "--effect-list=none", true},
+  };
+  std::map<std::string, std::string> effectOfInstance;
+  for (const auto& item : kItems) {
+    size_t made = log.Calls("libvlc_new").size();
+    ApplyVisualOptions(item.mode);
+    ASSERT_TRUE(PlayFile(wav));
+    EXPECT_TRUE(ReachesState(kEnded)) << item.effect;
+    std::vector<BridgeCall> started = log.Calls("libvlc_new");
+    EXPECT_EQ(started.size(), made + (item.made ? 1 : 0)) << item.effect;
+    EXPECT_EQ(GetVlcPlayer().GetInstanceArguments(),
+              (std::vector<std::string>{"--audio-visual=visual", item.effect}));
+    if (item.made && started.size() == made + 1) {
+      const BridgeCall& call = started.back();
+      ASSERT_GE(call.fields.size(), 3u);  // then the bridge's dummy outputs
+      EXPECT_EQ(call.fields[1], "--audio-visual=visual");
+      EXPECT_EQ(call.fields[2], item.effect);
+      effectOfInstance[call.result] = item.effect;
+    }
+  }
+  ASSERT_EQ(effectOfInstance.size(), 3u);
+
+  // Every item went to a player of its own options' instance.
+  std::map<std::string, std::string> instanceOfPlayer;
+  for (const BridgeCall& call : log.Calls("libvlc_media_player_new")) instanceOfPlayer[call.result] = call.fields[0];
+  std::vector<BridgeCall> given = log.Calls("libvlc_media_player_set_media");
+  ASSERT_EQ(given.size(), 4u);
+  for (size_t i = 0; i < given.size(); ++i)
+    EXPECT_EQ(effectOfInstance[instanceOfPlayer[given[i].fields[0]]], kItems[i].effect) << i;
+  // Each new player: no mouse or key input, the window, the mute.
+  for (const auto& player : instanceOfPlayer) {
+    auto madeFor = [&](const char* function, const char* value) {
+      for (const BridgeCall& call : log.Calls(function))
+        if (call.fields.size() >= 2 && call.fields[0] == player.first && (!value || call.fields[1] == value))
+          return true;
+      return false;
+    };
+    EXPECT_TRUE(madeFor("libvlc_video_set_mouse_input", "0")) << player.first;
+    EXPECT_TRUE(madeFor("libvlc_video_set_key_input", "0")) << player.first;
+    EXPECT_TRUE(madeFor("libvlc_media_player_set_hwnd", nullptr)) << player.first;
+    EXPECT_TRUE(madeFor("libvlc_audio_set_mute", "1")) << player.first;
+  }
+  // The player left is stopped before another instance's plays.
+  std::vector<BridgeCall> calls = log.Calls();
+  std::string playing;
+  for (const BridgeCall& call : calls) {
+    if (call.function == "libvlc_media_player_play") {
+      playing = call.fields[0];
+    } else if (call.function == "libvlc_media_player_set_media" && !playing.empty() && call.fields[0] != playing) {
+      bool stopped = false;
+      for (const BridgeCall& earlier : calls) {
+        if (&earlier == &call) break;
+        if (earlier.function == "libvlc_media_player_stop" && earlier.fields[0] == playing) stopped = true;
+      }
+      EXPECT_TRUE(stopped) << playing << " was left playing";
+    }
+  }
+  ReleasePlayer();
+  EXPECT_EQ(log.Calls("libvlc_release").size(), 4u) << "every instance goes at close";
+}
+
+// A kept instance comes back with the web list as it is now, not as it was
+// when that instance was last in use.
+TEST_F(VlcPlayback, AKeptInstanceComesBackWithTheCurrentWebList) {
+  std::wstring a = WriteMedia(L"a.wav", MakeWav(0.3));
+  std::wstring b = WriteMedia(L"b.wav", MakeWav(0.3));
+  AddWebMedia(FileUrl(a), L"p", 6);
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  ASSERT_TRUE(ReachesState(kEnded));
+  ApplyVisualOptions(VisualModeScope);
+  ASSERT_TRUE(PlayFile(a));
+  ASSERT_TRUE(ReachesState(kEnded));
+  ClearLists();
+  BridgeLog log;
+  AddWebMedia(FileUrl(b), L"p", 6);
+  CurrentMediaIndex = -1;
+  ASSERT_TRUE(PlayNextMedia());
+  EXPECT_TRUE(ReachesState(kEnded));
+  EXPECT_TRUE(log.Calls("libvlc_new").empty()) << "the web item's instance was kept";
+  std::vector<BridgeCall> played = log.Calls("libvlc_media_list_player_play_item");
+  ASSERT_EQ(played.size(), 1u);
+  std::string location;
+  for (const BridgeCall& call : log.Calls("libvlc_media_new_location"))
+    if (call.result == played[0].fields[1]) location = call.fields[0];
+  EXPECT_EQ(location, WideToUtf8(FileUrl(b)));
 }
 
 // The start-up argument is one text of any length.

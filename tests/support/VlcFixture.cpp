@@ -11,7 +11,10 @@
 #include "support/VlcBridge.h"
 
 void VlcFixture::SetUp() {
-  UseDummyOutputs();
+  if (dummyOutputs_)
+    UseDummyOutputs();
+  else
+    SetEnvironmentVariableW(L"KEL_VLC_BRIDGE_OUTPUT", nullptr);
   ResetSettingsToDefaults();
   install_ = MakeTempFolder(L"kel-vlc");
   media_ = MakeTempFolder(L"kel-media");

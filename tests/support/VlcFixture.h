@@ -9,9 +9,10 @@
 
 #include "media/ListPlayer.h"
 
-// A list player on real libvlc through the bridge, with the dummy outputs:
-// an install folder holding the bridge's placeholder libvlc.dll, a folder
-// for generated media, and default settings.
+// A list player on real libvlc through the bridge, with the dummy outputs
+// (or libvlc's own, when a test sets dummyOutputs_ false in its
+// constructor): an install folder holding the bridge's placeholder
+// libvlc.dll, a folder for generated media, and default settings.
 class VlcFixture : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -24,6 +25,7 @@ class VlcFixture : public ::testing::Test {
   static bool ReachesState(int state, DWORD ms = 15000);
 
   std::unique_ptr<KEL_TamListPlayer> player_;
+  bool dummyOutputs_ = true;
 
  private:
   std::wstring install_;

@@ -2,11 +2,15 @@
 //   kel_demo_media setup <install folder> [catalog to use]
 //     makes demo media under the install folder, a catalog of them (or copies
 //     the given one) and the registry values of a demo show;
+//   kel_demo_media visual <mode>
+//     sets the visualisation mode (CurrentVisualIndex) for the next show and
+//     makes the built-in catalog's tone its first item;
 //   kel_demo_media close
 //     closes a running show the way a key press does.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -89,6 +93,19 @@ int Setup(std::wstring install, const wchar_t* userCatalog) {
   return 0;
 }
 
+// The built-in catalog's media in order: the clip (0), the tone (1), the
+// stream (2); the show starts after the saved index.
+int Visual(const wchar_t* mode) {
+  RegistryKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) !=
+      ERROR_SUCCESS)
+    return 1;
+  SetDword(key, L"CurrentVisualIndex", static_cast<DWORD>(_wtoi(mode)));
+  SetDword(key, L"RandomMedia", 0);
+  SetDword(key, L"CurrentMediaIndex", 0);
+  return 0;
+}
+
 int Close() {
   HWND window = FindWindowW(kScreenSaverWindowClass, nullptr);
   if (!window) return 1;
@@ -101,7 +118,8 @@ int Close() {
 int wmain(int argc, wchar_t** argv) {
   std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"setup" && argc > 2) return Setup(argv[2], argc > 3 ? argv[3] : nullptr);
+  if (command == L"visual" && argc > 2) return Visual(argv[2]);
   if (command == L"close") return Close();
-  fwprintf(stderr, L"usage: kel_demo_media setup <install folder> [catalog] | close\n");
+  fwprintf(stderr, L"usage: kel_demo_media setup <install folder> [catalog] | visual <mode> | close\n");
   return 2;
 }

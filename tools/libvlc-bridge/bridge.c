@@ -8,7 +8,8 @@
  *   leave as Unix paths;
  * - a window handle becomes the X11 window Wine keeps for it (or, once Wine
  *   draws Direct3D there, the client window over it), looked up again at each
- *   start of playback;
+ *   start of playback; libvlc's windows there let keys and the mouse
+ *   through to Wine's window (x11window.c);
  * - when KEL_VLC_BRIDGE_OUTPUT is "dummy", libvlc gets the dummy audio and
  *   video outputs, so tests need no sound card and open no window;
  * - when KEL_VLC_BRIDGE_LOG names a file, one line per call is appended to
@@ -323,6 +324,7 @@ static libvlc_media_player_t *list_player_output(libvlc_media_list_player_t *lis
 
 /* x11window.c */
 extern unsigned long bridge_x11_drawing_window(unsigned long whole);
+extern void bridge_x11_pass_input_through(unsigned long drawing, unsigned long whole);
 
 static ULONG_PTR whole_window(void *hwnd)
 {
@@ -335,7 +337,26 @@ static ULONG_PTR whole_window(void *hwnd)
 static void rebind_window(libvlc_media_player_t *player)
 {
     void *hwnd = player ? remembered_window(player) : NULL;
-    if (hwnd) libvlc_media_player_set_xwindow(player, (uint32_t)bridge_x11_drawing_window(whole_window(hwnd)));
+    ULONG_PTR whole, drawing;
+    if (!hwnd) return;
+    whole = whole_window(hwnd);
+    drawing = bridge_x11_drawing_window(whole);
+    bridge_x11_pass_input_through(drawing, whole);
+    libvlc_media_player_set_xwindow(player, (uint32_t)drawing);
+}
+
+/* libvlc may make windows of its own inside the drawing window once an item
+   plays; the state polls (a few a second) let their input through too. */
+static void pass_input_through(libvlc_media_player_t *player)
+{
+    static LONG last_tick;
+    DWORD now = GetTickCount();
+    void *hwnd = player ? remembered_window(player) : NULL;
+    ULONG_PTR whole;
+    if (!hwnd || now - (DWORD)InterlockedCompareExchange(&last_tick, 0, 0) < 250) return;
+    InterlockedExchange(&last_tick, (LONG)now);
+    whole = whole_window(hwnd);
+    bridge_x11_pass_input_through(bridge_x11_drawing_window(whole), whole);
 }
 
 /* ---- the entries ---- */
@@ -478,6 +499,7 @@ void CDECL bridge_media_player_stop(libvlc_media_player_t *player)
 libvlc_state_t CDECL bridge_media_player_get_state(libvlc_media_player_t *player)
 {
     libvlc_state_t state = libvlc_media_player_get_state(player);
+    if (state == libvlc_Playing) pass_input_through(player);
     log_call("libvlc_media_player_get_state", player, 0, 0, 1, state);
     return state;
 }
@@ -522,6 +544,12 @@ void CDECL bridge_video_set_mouse_input(libvlc_media_player_t *player, unsigned 
 {
     log_call("libvlc_video_set_mouse_input", player, 1, on, 0, 0);
     libvlc_video_set_mouse_input(player, on);
+}
+
+void CDECL bridge_video_set_key_input(libvlc_media_player_t *player, unsigned on)
+{
+    log_call("libvlc_video_set_key_input", player, 1, on, 0, 0);
+    libvlc_video_set_key_input(player, on);
 }
 
 void CDECL bridge_audio_set_mute(libvlc_media_player_t *player, int mute)
@@ -656,6 +684,7 @@ void CDECL bridge_media_list_player_stop(libvlc_media_list_player_t *player)
 libvlc_state_t CDECL bridge_media_list_player_get_state(libvlc_media_list_player_t *player)
 {
     libvlc_state_t state = libvlc_media_list_player_get_state(player);
+    if (state == libvlc_Playing) pass_input_through(list_player_output(player));
     log_call("libvlc_media_list_player_get_state", player, 0, 0, 1, state);
     return state;
 }

@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// libvlc 3 reads some options only from the library instance (and the
+// players made on it), never from a media: given to libvlc_media_add_option
+// they do nothing. An item's options of those names reach libvlc as
+// libvlc_new arguments instead ("audio-visual=visual" as
+// "--audio-visual=visual"), in the order the item gave them.
+std::vector<std::string> InstanceArgumentsFor(const std::vector<std::string>& itemOptions);
+
+// Whether an option (with or without its "=value" and a "no-" in front) is
+// one of them.
+bool IsInstanceOption(const std::string& option);

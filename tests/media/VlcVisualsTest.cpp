@@ -1,0 +1,120 @@
+// Audio visualisations drawn by real libvlc (Debian's, through the Wine
+// bridge, with its own outputs) into a real window, seen in a screenshot.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+
+#include "engine/Settings.h"
+#include "media/ListPlayer.h"
+#include "media/Randomizer.h"
+#include "media/VisualOptions.h"
+#include "support/ChildProcess.h"
+#include "support/MediaFixtures.h"
+#include "support/VlcFixture.h"
+#include "support/XDisplay.h"
+
+namespace {
+
+constexpr int kPlaying = 3;
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+
+// A black window of its own at a known place on the screen.
+class BlackWindow {
+ public:
+  BlackWindow() {
+    static const wchar_t kClass[] = L"KelVisualTestWindow";
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kClass;
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(WS_EX_TOPMOST, kClass, L"visual", WS_POPUP | WS_VISIBLE, 40, 40, kWidth, kHeight,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+    WaitUntil(3000, [&] {
+      Pump();
+      return GetPropA(window_, "__wine_x11_whole_window") != nullptr;
+    });
+  }
+  ~BlackWindow() { DestroyWindow(window_); }
+  BlackWindow(const BlackWindow&) = delete;
+  BlackWindow& operator=(const BlackWindow&) = delete;
+
+  HWND Handle() const { return window_; }
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  // How many pixels of the window on screen are clearly not black; -1 when
+  // no screenshot could be taken.
+  int LitPixels() const {
+    RECT area;
+    GetWindowRect(window_, &area);
+    std::vector<uint32_t> pixels = GrabScreenArea(area);
+    if (pixels.empty()) return -1;
+    return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
+      return ((p >> 16) & 0xFF) > 48 || ((p >> 8) & 0xFF) > 48 || (p & 0xFF) > 48;
+    }));
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+struct VisualCase {
+  const char* name;
+  VisualMode mode;
+  bool drawn;
+};
+
+const VisualCase kCases[] = {
+    {"Scope", VisualModeScope, true},
+    {"Spectrum", VisualModeSpectrum, true},
+    {"Spectrometer", VisualModeSpectrometer, true},
+    {"VuMeter", VisualModeVuMeter, true},
+    {"Random", VisualModeRandom, true},
+    {"None", VisualModeNone, false},
+};
+
+void PrintTo(const VisualCase& c, std::ostream* os) { *os << c.name; }
+
+class VlcVisuals : public VlcFixture, public testing::WithParamInterface<VisualCase> {
+ protected:
+  VlcVisuals() { dummyOutputs_ = false; }
+};
+
+TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
+  // Random draws from the show's shuffled order of the four effects.
+  Tam_Randomizer randomizer;
+  randomizer.CreateSlots(4);
+  randomizer.SetupSlot(3, 4);
+  randomizer.ShuffleSlot(3);
+
+  BlackWindow window;
+  SetVideoWindow(window.Handle());
+  ASSERT_EQ(window.LitPixels(), 0) << "the window starts black";
+
+  ApplyVisualOptions(GetParam().mode);
+  ASSERT_TRUE(PlayFile(WriteMedia(L"tone.wav", MakeWav(8.0, 22050, 440.0))));
+  ASSERT_TRUE(ReachesState(kPlaying));
+  // Time for the effect to fill its picture.
+  WaitUntil(2500, [] {
+    BlackWindow::Pump();
+    return false;
+  });
+  ASSERT_EQ(GetPlayerState(), kPlaying) << "the tone stopped: no sound device?";
+  int lit = window.LitPixels();
+  ASSERT_GE(lit, 0) << "no screenshot";
+  if (GetParam().drawn)
+    EXPECT_GT(lit, kWidth * kHeight / 200) << "no visualisation on screen";
+  else
+    EXPECT_EQ(lit, 0) << "something was drawn without a visualisation";
+  StopPlayer();
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, VlcVisuals, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<VisualCase>& info) { return info.param.name; });
+
+}  // namespace
