@@ -1,6 +1,8 @@
 // The screen saver's side of the program variant hooks.
 #include "engine/ProgramVariant.h"
 
+#include <initializer_list>
+
 #include "resources/ResourceIds.h"
 
 bool IsWallpaperProgram() { return false; }
