@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <string>
 
 #include "settings_dialog/CatalogItem.h"
@@ -15,6 +16,9 @@
 // tree's TVN_DELETEITEM, so deleting an item, emptying the tree or destroying
 // the window frees them. The dialog must not free them itself.
 
+// How many records the trees hold now (all trees of the process).
+size_t LiveCatalogTreeRecords();
+
 // Builds the six-image list (32 x 32) of the kind icons and gives it to both
 // trees of the dialog. False when it can't be made whole.
 bool InitTreeImageList(HWND dialog);
@@ -24,6 +28,11 @@ bool InitTreeImageList(HWND dialog);
 // parent the item goes first at the top level; with one, after the parent's
 // children. Null on failure.
 HTREEITEM InsertCatalogTreeItem(HWND tree, HTREEITEM parent, int kind, const std::wstring& label,
+                                CatalogItem* record);
+
+// The loaders' insert: after the items already under parent (the top level
+// when null), with the image of imageKind. The record is taken over.
+HTREEITEM AppendCatalogTreeItem(HWND tree, HTREEITEM parent, int imageKind, const std::wstring& label,
                                 CatalogItem* record);
 
 // Deletes the item and everything below it, with their records. Always true.

@@ -12,6 +12,8 @@ struct FolderScanLevel {
   WIN32_FIND_DATAW found = {};
   HANDLE listing = INVALID_HANDLE_VALUE;
   std::wstring folder;  // ordinary form, no trailing separator (but "C:\")
+  std::wstring name;    // the folder's label in the tree
+  bool fresh = false;   // found holds an entry not handled yet
 };
 
 // Lets the user pick a folder in the folder browser and scans it into the
