@@ -11,6 +11,7 @@
 namespace {
 
 const wchar_t kOwnedTreeProp[] = L"KelCatalogTreeRecords";
+const wchar_t kImageListProp[] = L"KelCatalogTreeImages";
 const UINT_PTR kRecordOwnerId = 0x4b656c31;  // one subclass per parent window
 const UINT_PTR kImageListOwnerId = 0x4b656c32;
 
@@ -45,10 +46,10 @@ LRESULT CALLBACK RecordOwnerProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 LRESULT CALLBACK ImageListOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR data) {
+                                    DWORD_PTR) {
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, ImageListOwnerProc, id);
-    ImageList_Destroy(reinterpret_cast<HIMAGELIST>(data));
+    ImageList_Destroy(static_cast<HIMAGELIST>(RemovePropW(window, kImageListProp)));
   }
   return DefSubclassProc(window, message, wParam, lParam);
 }
@@ -101,10 +102,9 @@ bool InitTreeImageList(HWND dialog) {
   for (int kind = 0; kind < 7; ++kind) kindImage[kind] = images[kind];
 
   // The dialog keeps the list until it ends; a second call replaces it.
-  DWORD_PTR old = 0;
-  if (GetWindowSubclass(dialog, ImageListOwnerProc, kImageListOwnerId, &old) && old)
-    ImageList_Destroy(reinterpret_cast<HIMAGELIST>(old));
-  SetWindowSubclass(dialog, ImageListOwnerProc, kImageListOwnerId, reinterpret_cast<DWORD_PTR>(list));
+  if (HIMAGELIST old = static_cast<HIMAGELIST>(RemovePropW(dialog, kImageListProp))) ImageList_Destroy(old);
+  SetPropW(dialog, kImageListProp, list);
+  SetWindowSubclass(dialog, ImageListOwnerProc, kImageListOwnerId, 0);
   SendDlgItemMessageW(dialog, IDC_CATALOG_TREE, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
   SendDlgItemMessageW(dialog, IDC_EXTENSION_TREE, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
   return true;
