@@ -209,7 +209,7 @@ struct WriteLevel {
 };
 
 void Write(HWND tree, MSXMLParser& parser, HTREEITEM first, const std::wstring& parentName, int& counter,
-           bool topLevelIsCatalog) {
+           bool catalogFile) {
   HTREEITEM start = first ? first : TreeView_GetRoot(tree);
   if (!start) return;
   std::vector<wchar_t> buffer(260);
@@ -217,7 +217,7 @@ void Write(HWND tree, MSXMLParser& parser, HTREEITEM first, const std::wstring& 
   CatalogItem* record = nullptr;
   std::vector<WriteLevel> levels;
   bool topLevel = TreeView_GetParent(tree, start) == nullptr;
-  levels.push_back({start, topLevel && topLevelIsCatalog ? std::wstring(L"CATALOG") : parentName});
+  levels.push_back({start, topLevel && catalogFile ? std::wstring(L"CATALOG") : parentName});
   while (!levels.empty()) {
     HTREEITEM item = levels.back().item;
     if (!item) {
@@ -230,16 +230,19 @@ void Write(HWND tree, MSXMLParser& parser, HTREEITEM first, const std::wstring& 
     if (!ReadItem(tree, item, buffer, label, record)) continue;
     const std::wstring& path = record ? record->path : label;
     const std::wstring& parent = levels.back().parentName;
-    if (const wchar_t* element = MediaElementName(record)) {
+    const wchar_t* element = MediaElementName(record);
+    // The extension list's groups carry their kind and hold the entries: as
+    // in the shipped file, they are written as folders.
+    HTREEITEM child = element && catalogFile ? nullptr : TreeView_GetChild(tree, item);
+    if (element && !child) {
       if (!parser.Add_FirstChild(element)) RaiseComError(E_FAIL);
       SetItemAttributes(parser, parent, label, path, true);
       parser.Go_Parent();
       continue;
     }
     if (!parser.Add_FirstChild(L"FOLDER" + std::to_wstring(counter))) RaiseComError(E_FAIL);
-    SetItemAttributes(parser, parent, label, path, false);
+    SetItemAttributes(parser, parent, label, path, element != nullptr);
     ++counter;
-    HTREEITEM child = TreeView_GetChild(tree, item);
     if (child)
       levels.push_back({child, label});
     else

@@ -27,9 +27,9 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 }
 
 // Walks the entries that count for kind from first along its siblings: a
-// group labelled with the kind's name is searched instead of compared, every
-// other item (other groups too) is compared by its own path. visit answers
-// true to end the walk.
+// group labelled with the kind's name is searched, other groups are passed
+// over, every other item is compared by its own path. visit answers true to
+// end the walk.
 template <class Visit>
 bool WalkEntries(HWND tree, HTREEITEM first, int kind, Visit&& visit) {
   const std::wstring group = GetKindGroupName(kind);
@@ -45,9 +45,15 @@ bool WalkEntries(HWND tree, HTREEITEM first, int kind, Visit&& visit) {
     HTREEITEM next = TreeView_GetNextSibling(tree, item);
     HTREEITEM child = TreeView_GetChild(tree, item);
     GetTreeItemText(tree, item, label);
-    if (child && SameText(label, group)) {
-      pending.push_back(next);
-      item = child;
+    if (child) {
+      // A group is searched when it is the kind's own and never compared: its
+      // label ("WEBM") would otherwise pass for an extension of other kinds.
+      if (SameText(label, group)) {
+        pending.push_back(next);
+        item = child;
+      } else {
+        item = next;
+      }
       continue;
     }
     GetTreeItemPath(tree, item, path);

@@ -88,6 +88,13 @@ CatalogItem* NewRecord(const std::wstring& name, const std::wstring& path, const
 
 }  // namespace
 
+bool IsFolderToEnter(const WIN32_FIND_DATAW& found) {
+  if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // A junction or a link may lead back to an ancestor.
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+  return wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0;
+}
+
 void FolderScanTopItem(const std::wstring& folder, std::wstring& label, std::wstring& path, std::wstring& parent) {
   std::wstring ordinary = OrdinaryFolder(folder);
   parent = folder;
@@ -171,9 +178,8 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
       HTREEITEM item = InsertCatalogTreeItem(
           tree, level.item, MediaKindFolder, name,
           NewRecord(level.name, SlashForm(sub + L"\\"), level.folder, MediaKindFolder));
-      // A junction or a link may lead back to an ancestor: it shows as an
-      // empty folder and is not entered.
-      if (!item || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      // A link shows as an empty folder.
+      if (!item || !IsFolderToEnter(found)) continue;
       FolderScanLevel next;
       next.item = item;
       next.folder = sub;

@@ -28,6 +28,10 @@ void ChooseFolderAndScan(HWND dialog);
 void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<FolderScanLevel>& levels,
                            HTREEITEM parent);
 
+// Whether the scan descends into a listed entry: a directory other than "."
+// and "..", and not a reparse point (junction, symbolic link).
+bool IsFolderToEnter(const WIN32_FIND_DATAW& found);
+
 // The label, record path and parent path of the scanned folder's own item:
 // a drive root gives its volume name (or "C:") and "C:/".
 void FolderScanTopItem(const std::wstring& folder, std::wstring& label, std::wstring& path, std::wstring& parent);
