@@ -84,7 +84,32 @@ int CatalogItemCount(HWND dialog) {
   return static_cast<int>(SendDlgItemMessageW(dialog, IDC_CATALOG_TREE, TVM_GETCOUNT, 0, 0));
 }
 
+// The drop target the shell's folder view would use for the folder.
+IDropTarget* BindShellTarget(const std::wstring& path) {
+  if (path.empty()) return nullptr;
+  ComPtr<IShellFolder> desktop;
+  if (FAILED(SHGetDesktopFolder(desktop.Receive()))) return nullptr;
+  std::wstring folder = path;
+  PIDLIST_RELATIVE list = nullptr;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &folder[0], nullptr, &list, nullptr)) || !list)
+    return nullptr;
+  void* target = nullptr;
+  ComPtr<IShellFolder> parent;
+  PCUITEMID_CHILD last = nullptr;
+  if (SUCCEEDED(SHBindToParent(reinterpret_cast<PCIDLIST_ABSOLUTE>(list), IID_IShellFolder,
+                               reinterpret_cast<void**>(parent.Receive()), &last)))
+    if (FAILED(parent->GetUIObjectOf(nullptr, 1, &last, IID_IDropTarget, nullptr, &target))) target = nullptr;
+  CoTaskMemFree(list);
+  return static_cast<IDropTarget*>(target);
+}
+
+CDropTarget::ShellTargetBinder g_binder = BindShellTarget;
+
 }  // namespace
+
+void CDropTarget::SetShellTargetBinderForTests(ShellTargetBinder binder) {
+  g_binder = binder ? binder : BindShellTarget;
+}
 
 CDropTarget::CDropTarget() = default;
 
@@ -117,26 +142,12 @@ STDMETHODIMP CDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL po
   DWORD allowed = *effect;
   ReleaseShellTarget();
   bool accepted = false;
-  ComPtr<IShellFolder> desktop;
-  if (!KEL_TARGETDIR.empty() && SUCCEEDED(SHGetDesktopFolder(desktop.Receive()))) {
-    std::wstring folder = KEL_TARGETDIR;
-    PIDLIST_RELATIVE list = nullptr;
-    if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, &folder[0], nullptr, &list, nullptr)) && list) {
-      ComPtr<IShellFolder> parent;
-      PCUITEMID_CHILD last = nullptr;
-      if (SUCCEEDED(SHBindToParent(reinterpret_cast<PCIDLIST_ABSOLUTE>(list), IID_IShellFolder,
-                                   reinterpret_cast<void**>(parent.Receive()), &last))) {
-        void* target = nullptr;
-        if (SUCCEEDED(parent->GetUIObjectOf(nullptr, 1, &last, IID_IDropTarget, nullptr, &target)) && target) {
-          shellTarget_ = static_cast<IDropTarget*>(target);
-          DWORD shellEffect = allowed;
-          HRESULT hr = shellTarget_->DragEnter(data, keyState, point, &shellEffect);
-          *effect = CopyOrNone(hr, shellEffect, allowed);
-          accepted = *effect != DROPEFFECT_NONE;
-        }
-      }
-      CoTaskMemFree(list);
-    }
+  shellTarget_ = g_binder(KEL_TARGETDIR);
+  if (shellTarget_) {
+    DWORD shellEffect = allowed;
+    HRESULT hr = shellTarget_->DragEnter(data, keyState, point, &shellEffect);
+    *effect = CopyOrNone(hr, shellEffect, allowed);
+    accepted = *effect != DROPEFFECT_NONE;
   }
   if (!accepted) *effect = DROPEFFECT_NONE;
   return S_OK;

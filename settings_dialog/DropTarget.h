@@ -8,6 +8,8 @@
 // target of the install folder, but the drop is never handed to the shell,
 // and the source is only ever offered a copy: nothing dropped here may be
 // moved away from where it was.
+#include <string>
+
 class CDropTarget : public IDropTarget {
  public:
   CDropTarget();
@@ -25,6 +27,11 @@ class CDropTarget : public IDropTarget {
   STDMETHODIMP Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
 
   bool HoldsShellTarget() const { return shellTarget_ != nullptr; }
+
+  // Test seam: what gives the shell's drop target of a folder (a counted
+  // reference, or null); null restores the shell's own.
+  using ShellTargetBinder = IDropTarget* (*)(const std::wstring& folder);
+  static void SetShellTargetBinderForTests(ShellTargetBinder binder);
 
  private:
   void ReleaseShellTarget();

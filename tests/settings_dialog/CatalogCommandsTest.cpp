@@ -36,6 +36,25 @@ TEST(CatalogCommands, TreesLoadWhenTheDialogOpensAndOkWritesTheTreeBack) {
   EXPECT_EQ(std::string::npos, written.find("clip.avi"));
 }
 
+TEST(CatalogCommands, TreesLoadOnAThreadWithoutComOfItsOwn) {
+  {
+    DialogFixture warmUp;  // the XML wrapper has started COM once, elsewhere
+    warmUp.WriteCatalog(SmallCatalogXml());
+    ASSERT_TRUE(warmUp.Open());
+    warmUp.Cancel();
+  }
+  std::wstring tree;
+  std::thread thread([&tree] {
+    DialogFixture f;
+    f.WriteCatalog(SmallCatalogXml());
+    if (!f.Open()) return;
+    tree = f.CatalogTreeText();
+    f.Cancel();
+  });
+  thread.join();
+  EXPECT_EQ(kSmallTree, tree);
+}
+
 TEST(CatalogCommands, AnUnreadableCatalogIsOnlyReplacedWhenTheUserSaysSo) {
   const std::string malformed = "<?xml version=\"1.0\"?><CATALOG><VIDEO branchname=\"x\"";
   for (int answer : {IDNO, IDYES}) {

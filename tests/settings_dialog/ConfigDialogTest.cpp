@@ -11,6 +11,7 @@
 #include "settings_dialog/ConfigDialog.h"
 #include "settings_dialog/ConfigDialogProc.h"
 #include "settings_dialog/DialogFixture.h"
+#include "support/ChildProcess.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -232,6 +233,37 @@ TEST(ConfigDialog, ASecondDialogInTheProcessIsRefused) {
   EXPECT_EQ(first, GetCurrentConfigDialog());
   f.Ok();
   EXPECT_TRUE(f.Ended());
+}
+
+TEST(ConfigDialog, AnotherRunningProgramEndsTheDialogUnsaved) {
+  std::wstring folder = MakeTempFolder(L"keldialogother");
+  std::wstring program = folder + L"kelwall.exe";
+  ASSERT_TRUE(CopyFileW((ProgramFolder() + L"kel_sleeper.exe").c_str(), program.c_str(), FALSE));
+  {
+    ChildProcess other;
+    ASSERT_TRUE(other.Start(program, L"60"));
+    DialogFixture f;
+    f.WriteCatalog(SmallCatalogXml());
+    ASSERT_TRUE(f.Open());  // pumps the posted close
+    ASSERT_FALSE(Seams().boxes.empty());
+    EXPECT_EQ(L"Only one instance allowed!", Seams().boxes[0].text);
+    EXPECT_EQ(L"Kelvane Error!", Seams().boxes[0].caption);
+    EXPECT_EQ(nullptr, Seams().boxes[0].owner);
+    EXPECT_TRUE(f.Ended());
+    EXPECT_EQ(L"", f.CatalogTreeText());
+    EXPECT_FALSE(f.Registry().HasValue(L"ShowClock"));
+    other.Kill();
+  }
+  RemoveTree(folder);
+}
+
+TEST(ConfigDialog, ADialogBesideARunningShowUsesTheShowsLogic) {
+  KEL_Logic showLogic;
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  EXPECT_EQ(&showLogic, GetLogic());
+  f.Ok();
+  EXPECT_EQ(&showLogic, GetLogic());
 }
 
 }  // namespace

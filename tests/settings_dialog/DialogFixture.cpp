@@ -36,8 +36,14 @@ BOOL WINAPI FakeCreateProcess(LPCWSTR application, LPWSTR commandLine, LPSECURIT
                               LPPROCESS_INFORMATION information) {
   SeamRecord& record = Seams();
   record.launches.push_back({application ? application : L"", commandLine ? commandLine : L""});
-  // The real function may write into the command line: so does the fake.
-  if (commandLine && commandLine[0]) commandLine[0] = commandLine[0];
+  // The real function may write into the command line: so does the fake
+  // (a read-only text would fault here).
+  if (commandLine) {
+    volatile wchar_t* first = commandLine;
+    wchar_t kept = *first;
+    *first = L'#';
+    *first = kept;
+  }
   if (!record.launchSucceeds) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;

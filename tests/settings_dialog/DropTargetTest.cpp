@@ -48,16 +48,20 @@ class FakeData : public IDataObject {
   STDMETHODIMP GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
     ++gets;
     if (wanted->cfFormat != format_ || !(wanted->tymed & TYMED_HGLOBAL)) return DV_E_FORMATETC;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes_.size());
-    char* data = static_cast<char*>(GlobalLock(memory));
-    size_t size = GlobalSize(memory);
-    lastSize = size;
-    memcpy(data, bytes_.data(), bytes_.size());
     // With fillWhole the text runs to the very end of the memory, with no
-    // terminator anywhere.
-    if (fillWhole_)
-      for (size_t i = bytes_.size(); i < size; ++i) data[i] = 'z';
+    // terminator anywhere, and more of it lies beyond: the memory is made
+    // larger and then cut down to the text.
+    size_t room = fillWhole_ ? bytes_.size() + 4096 : bytes_.size();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, room);
+    char* data = static_cast<char*>(GlobalLock(memory));
+    memset(data, 'z', GlobalSize(memory));
+    memcpy(data, bytes_.data(), bytes_.size());
     GlobalUnlock(memory);
+    if (fillWhole_) {
+      HGLOBAL cut = GlobalReAlloc(memory, bytes_.size(), 0);
+      if (cut) memory = cut;
+    }
+    lastSize = GlobalSize(memory);
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = memory;
     medium->pUnkForRelease = nullptr;
@@ -115,6 +119,72 @@ class DropFixture : public DialogFixture {
   DWORD entered = 0;
   DWORD overEffect = 0;
 };
+
+// A shell target as the shell gives one for a folder on the same drive: it
+// proposes a move, and must never be handed the drop.
+class MovingShellTarget : public IDropTarget {
+ public:
+  static MovingShellTarget& Instance() {
+    static MovingShellTarget target;
+    return target;
+  }
+  static IDropTarget* Bind(const std::wstring&) {
+    Instance().references++;
+    return &Instance();
+  }
+  int references = 0;
+  int drops = 0;
+  STDMETHODIMP QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+  STDMETHODIMP_(ULONG) Release() override { return --references; }
+  STDMETHODIMP DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    *effect &= DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  STDMETHODIMP DragOver(DWORD, POINTL, DWORD* effect) override {
+    *effect &= DROPEFFECT_MOVE;
+    return S_OK;
+  }
+  STDMETHODIMP DragLeave() override { return S_OK; }
+  STDMETHODIMP Drop(IDataObject*, DWORD, POINTL, DWORD* effect) override {
+    ++drops;
+    *effect = DROPEFFECT_MOVE;
+    return S_OK;
+  }
+};
+
+class ScopedMovingShell {
+ public:
+  ScopedMovingShell() {
+    MovingShellTarget::Instance().references = 0;
+    MovingShellTarget::Instance().drops = 0;
+    CDropTarget::SetShellTargetBinderForTests(MovingShellTarget::Bind);
+  }
+  ~ScopedMovingShell() { CDropTarget::SetShellTargetBinderForTests(nullptr); }
+};
+
+TEST(DropTarget, AShellThatProposesAMoveStillOnlyGetsACopy) {
+  ScopedMovingShell shell;
+  DropFixture f;
+  FakeData data = FakeData::Url("http://radio.example/live");
+  DWORD effect = 0;
+  EXPECT_EQ(S_OK, f.EnterAndDrop(&data, &effect));
+  EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), f.entered);
+  EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), f.overEffect);
+  EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_COPY), effect);
+  EXPECT_EQ(0, MovingShellTarget::Instance().drops);
+  EXPECT_EQ(0, MovingShellTarget::Instance().references);  // released after the drop
+  // A source that allows only a move is refused.
+  DWORD moveOnly = DROPEFFECT_MOVE;
+  f.target->DragEnter(&data, MK_LBUTTON, POINTL{}, &moveOnly);
+  EXPECT_EQ(static_cast<DWORD>(DROPEFFECT_NONE), moveOnly);
+  f.target->DragLeave();
+  EXPECT_EQ(0, MovingShellTarget::Instance().references);
+  f.Cancel();
+}
 
 TEST(DropTarget, AnswersOnlyItsOwnInterfaces) {
   CDropTarget target;
