@@ -1,6 +1,8 @@
 #include "settings_dialog/CatalogTree.h"
 
 #include <atomic>
+#include <iterator>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/Settings.h"
@@ -10,11 +12,6 @@
 
 namespace {
 
-const wchar_t kOwnedTreeProp[] = L"KelCatalogTreeRecords";
-const wchar_t kImageListProp[] = L"KelCatalogTreeImages";
-const UINT_PTR kRecordOwnerId = 0x4b656c31;  // one subclass per parent window
-const UINT_PTR kImageListOwnerId = 0x4b656c32;
-
 std::atomic<size_t> liveRecords{0};
 
 // Image indexes of the kinds, as the list was built (the order of the
@@ -23,16 +20,94 @@ int kindImage[7] = {0, 5, 2, 3, 4, 1, 0};
 
 int ImageOfKind(int kind) { return kind >= 1 && kind <= 5 ? kindImage[kind] : kindImage[0]; }
 
-// Frees the record of every item of our trees once the dialog has seen the
-// deletion; takes itself off when the window ends.
-LRESULT CALLBACK RecordOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                 DWORD_PTR) {
+// The trees' parent windows are hooked by replacing their window procedure
+// and the trees are known by handle, all in this process: window properties
+// and the common controls' subclass chain cost a trip to the window server
+// per message here, which made a 100,000-item tree take seconds to fill and
+// to end. Only the dialog's thread touches these.
+struct ParentHook {
+  WNDPROC previous = nullptr;
+  HIMAGELIST images = nullptr;
+};
+std::unordered_map<HWND, ParentHook> parentHooks;
+// What the control holds, as our inserts and its deletions built it: the
+// writer walks this instead of asking the control for every sibling, which
+// Wine answers by searching all items for the handle.
+}  // namespace
+
+struct ItemLinks {
+  HTREEITEM parent = nullptr;
+  HTREEITEM firstChild = nullptr;
+  HTREEITEM lastChild = nullptr;
+  HTREEITEM previous = nullptr;
+  HTREEITEM next = nullptr;
+};
+struct OwnedTree {
+  HWND parent = nullptr;
+  std::unordered_map<HTREEITEM, ItemLinks> links;
+  ItemLinks top;  // firstChild / lastChild of the top level
+};
+
+namespace {
+std::unordered_map<HWND, OwnedTree> ownedTrees;
+
+void Link(OwnedTree& owned, HTREEITEM item, HTREEITEM parent, bool first) {
+  ItemLinks* holder = &owned.top;
+  if (parent) {
+    auto found = owned.links.find(parent);
+    if (found == owned.links.end()) return;
+    holder = &found->second;
+  }
+  ItemLinks& links = owned.links[item];
+  links.parent = parent;
+  if (first) {
+    links.next = holder->firstChild;
+    if (holder->firstChild) owned.links[holder->firstChild].previous = item;
+    holder->firstChild = item;
+    if (!holder->lastChild) holder->lastChild = item;
+  } else {
+    links.previous = holder->lastChild;
+    if (holder->lastChild) owned.links[holder->lastChild].next = item;
+    holder->lastChild = item;
+    if (!holder->firstChild) holder->firstChild = item;
+  }
+}
+
+void Unlink(OwnedTree& owned, HTREEITEM item) {
+  auto found = owned.links.find(item);
+  if (found == owned.links.end()) return;
+  ItemLinks links = found->second;
+  owned.links.erase(found);
+  ItemLinks* holder = &owned.top;
+  if (links.parent) {
+    auto parent = owned.links.find(links.parent);
+    holder = parent == owned.links.end() ? nullptr : &parent->second;
+  }
+  auto previous = links.previous ? owned.links.find(links.previous) : owned.links.end();
+  auto next = links.next ? owned.links.find(links.next) : owned.links.end();
+  if (previous != owned.links.end()) previous->second.next = links.next;
+  if (next != owned.links.end()) next->second.previous = links.previous;
+  if (holder) {
+    if (holder->firstChild == item) holder->firstChild = links.next;
+    if (holder->lastChild == item) holder->lastChild = links.previous;
+  }
+}
+
+LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto hook = parentHooks.find(window);
+  if (hook == parentHooks.end()) return DefWindowProcW(window, message, wParam, lParam);
+  WNDPROC previous = hook->second.previous;
   if (message == WM_NOTIFY) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-    if ((header->code == TVN_DELETEITEMW || header->code == TVN_DELETEITEMA) &&
-        GetPropW(header->hwndFrom, kOwnedTreeProp)) {
-      LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    auto owned = header->code == TVN_DELETEITEMW || header->code == TVN_DELETEITEMA ? ownedTrees.find(header->hwndFrom)
+                                                                                      : ownedTrees.end();
+    if (owned != ownedTrees.end()) {
+      // The dialog sees the deletion with the record still alive.
+      LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
       const NMTREEVIEWW* view = reinterpret_cast<const NMTREEVIEWW*>(lParam);
+      // The hook may have gone during the call when the window ended.
+      owned = ownedTrees.find(header->hwndFrom);
+      if (owned != ownedTrees.end()) Unlink(owned->second, view->itemOld.hItem);
       if (CatalogItem* record = reinterpret_cast<CatalogItem*>(view->itemOld.lParam)) {
         delete record;
         --liveRecords;
@@ -40,26 +115,43 @@ LRESULT CALLBACK RecordOwnerProc(HWND window, UINT message, WPARAM wParam, LPARA
       return result;
     }
   } else if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, RecordOwnerProc, id);
+    HIMAGELIST images = hook->second.images;
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) == ParentHookProc)
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+    parentHooks.erase(hook);
+    for (auto tree = ownedTrees.begin(); tree != ownedTrees.end();)
+      tree = tree->second.parent == window ? ownedTrees.erase(tree) : std::next(tree);
+    LRESULT result = CallWindowProcW(previous, window, message, wParam, lParam);
+    if (images) ImageList_Destroy(images);
+    return result;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return CallWindowProcW(previous, window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK ImageListOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR) {
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, ImageListOwnerProc, id);
-    ImageList_Destroy(static_cast<HIMAGELIST>(RemovePropW(window, kImageListProp)));
+ParentHook* HookParent(HWND window) {
+  auto hook = parentHooks.find(window);
+  if (hook != parentHooks.end()) return &hook->second;
+  if (!IsWindow(window)) return nullptr;
+  ParentHook& added = parentHooks[window];
+  added.previous = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ParentHookProc)));
+  if (!added.previous) {
+    parentHooks.erase(window);
+    return nullptr;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return &added;
 }
 
-bool OwnRecordsOf(HWND tree) {
-  if (GetPropW(tree, kOwnedTreeProp)) return true;
+OwnedTree* OwnRecordsOf(HWND tree) {
   HWND parent = GetParent(tree);
-  if (!parent || !SetWindowSubclass(parent, RecordOwnerProc, kRecordOwnerId, 0)) return false;
-  // The property goes with the tree window itself when it is destroyed.
-  return SetPropW(tree, kOwnedTreeProp, reinterpret_cast<HANDLE>(1)) != FALSE;
+  auto owned = ownedTrees.find(tree);
+  // The handle may be a new window's after the old tree ended.
+  if (owned != ownedTrees.end() && owned->second.parent == parent) return &owned->second;
+  if (!parent || !HookParent(parent)) return nullptr;
+  OwnedTree& added = ownedTrees[tree];
+  added = OwnedTree();
+  added.parent = parent;
+  return &added;
 }
 
 bool ReadItem(HWND tree, HTREEITEM item, UINT mask, wchar_t* buffer, int size, LPARAM* data) {
@@ -102,9 +194,13 @@ bool InitTreeImageList(HWND dialog) {
   for (int kind = 0; kind < 7; ++kind) kindImage[kind] = images[kind];
 
   // The dialog keeps the list until it ends; a second call replaces it.
-  if (HIMAGELIST old = static_cast<HIMAGELIST>(RemovePropW(dialog, kImageListProp))) ImageList_Destroy(old);
-  SetPropW(dialog, kImageListProp, list);
-  SetWindowSubclass(dialog, ImageListOwnerProc, kImageListOwnerId, 0);
+  ParentHook* hook = HookParent(dialog);
+  if (!hook) {
+    ImageList_Destroy(list);
+    return false;
+  }
+  if (hook->images) ImageList_Destroy(hook->images);
+  hook->images = list;
   SendDlgItemMessageW(dialog, IDC_CATALOG_TREE, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
   SendDlgItemMessageW(dialog, IDC_EXTENSION_TREE, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(list));
   return true;
@@ -114,7 +210,8 @@ namespace {
 
 HTREEITEM InsertItem(HWND tree, HTREEITEM parent, HTREEITEM after, int image, const std::wstring& label,
                      CatalogItem* record) {
-  if (!OwnRecordsOf(tree)) {
+  OwnedTree* owned = OwnRecordsOf(tree);
+  if (!owned) {
     delete record;
     return nullptr;
   }
@@ -128,10 +225,12 @@ HTREEITEM InsertItem(HWND tree, HTREEITEM parent, HTREEITEM after, int image, co
   insert.item.lParam = reinterpret_cast<LPARAM>(record);
   HTREEITEM item =
       reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
-  if (!item)
+  if (!item) {
     delete record;
-  else if (record)
-    ++liveRecords;
+    return nullptr;
+  }
+  if (record) ++liveRecords;
+  Link(*owned, item, parent, after == TVI_FIRST);
   return item;
 }
 
@@ -243,4 +342,33 @@ HTREEITEM FindWebMediaFolder(HWND tree, HTREEITEM first) {
     }
   }
   return nullptr;
+}
+
+TreeShape::TreeShape(HWND tree) : tree_(tree) {
+  auto owned = ownedTrees.find(tree);
+  // Items put in some other way would be missing here: then the control
+  // answers.
+  if (owned != ownedTrees.end() && owned->second.parent == GetParent(tree) &&
+      static_cast<size_t>(SendMessageW(tree, TVM_GETCOUNT, 0, 0)) == owned->second.links.size())
+    owned_ = &owned->second;
+}
+
+HTREEITEM TreeShape::First() const { return owned_ ? owned_->top.firstChild : TreeView_GetRoot(tree_); }
+
+HTREEITEM TreeShape::Child(HTREEITEM item) const {
+  if (!owned_) return TreeView_GetChild(tree_, item);
+  auto found = owned_->links.find(item);
+  return found == owned_->links.end() ? nullptr : found->second.firstChild;
+}
+
+HTREEITEM TreeShape::Next(HTREEITEM item) const {
+  if (!owned_) return TreeView_GetNextSibling(tree_, item);
+  auto found = owned_->links.find(item);
+  return found == owned_->links.end() ? nullptr : found->second.next;
+}
+
+HTREEITEM TreeShape::Parent(HTREEITEM item) const {
+  if (!owned_) return TreeView_GetParent(tree_, item);
+  auto found = owned_->links.find(item);
+  return found == owned_->links.end() ? nullptr : found->second.parent;
 }

@@ -12,9 +12,10 @@
 // CatalogItem as item data.
 //
 // The records belong to their items: the first insert into a tree hooks the
-// tree's parent window (a window subclass) and frees each record on the
-// tree's TVN_DELETEITEM, so deleting an item, emptying the tree or destroying
-// the window frees them. The dialog must not free them itself.
+// tree's parent window (its window procedure is replaced and called on) and
+// frees each record after the parent has seen the tree's TVN_DELETEITEM, so
+// deleting an item, emptying the tree or destroying the window frees them.
+// The dialog must not free them itself. Window thread only.
 
 // How many records the trees hold now (all trees of the process).
 size_t LiveCatalogTreeRecords();
@@ -63,3 +64,23 @@ CatalogItem* GetTreeItemRecord(HWND tree, HTREEITEM item);
 // its following siblings (from the top level when first is null). Null when
 // there is none.
 HTREEITEM FindWebMediaFolder(HWND tree, HTREEITEM first);
+
+struct OwnedTree;
+
+// The shape of a tree (top level, children, siblings) for long walks. It is
+// read from what this program inserted and the control deleted while the
+// control holds exactly those items, else from the control itself. Valid
+// until the tree next changes.
+class TreeShape {
+ public:
+  explicit TreeShape(HWND tree);
+  HTREEITEM First() const;
+  HTREEITEM Child(HTREEITEM item) const;
+  HTREEITEM Next(HTREEITEM item) const;
+  HTREEITEM Parent(HTREEITEM item) const;
+  bool Mirrored() const { return owned_ != nullptr; }
+
+ private:
+  HWND tree_;
+  OwnedTree* owned_ = nullptr;
+};

@@ -175,4 +175,61 @@ TEST_F(CatalogTreeTest, TheDialogLoadsTheInstalledCatalogAndExtensionList) {
   RemoveTree(folder);
 }
 
+// The writer's view of the tree's shape follows every insert and deletion,
+// and gives way to the control when items came in some other way.
+TEST_F(CatalogTreeTest, TheShapeFollowsInsertsAndDeletions) {
+  auto walk = [&](const TreeShape& shape) {
+    std::vector<std::wstring> labels;
+    std::vector<HTREEITEM> pending;
+    for (HTREEITEM item = shape.First(); item || !pending.empty();) {
+      if (!item) {
+        item = pending.back();
+        pending.pop_back();
+        continue;
+      }
+      std::wstring label;
+      GetTreeItemText(tree(), item, label);
+      labels.push_back(label);
+      if (HTREEITEM child = shape.Child(item)) {
+        EXPECT_EQ(shape.Parent(child), item);
+        pending.push_back(shape.Next(item));
+        item = child;
+      } else {
+        item = shape.Next(item);
+      }
+    }
+    return labels;
+  };
+  HTREEITEM a = Insert(nullptr, F, L"a");
+  HTREEITEM b = Insert(nullptr, F, L"b");
+  Insert(a, P, L"a1");
+  HTREEITEM a2 = Insert(a, F, L"a2");
+  Insert(a2, P, L"a21");
+  Insert(a, P, L"a3");
+  Insert(b, P, L"b1");
+  Insert(nullptr, P, L"c");
+  DeleteCatalogTreeItem(tree(), a2);
+  Insert(a, P, L"a4");
+  DeleteCatalogTreeItem(tree(), b);
+  TreeShape shape(tree());
+  EXPECT_TRUE(shape.Mirrored());
+  std::vector<std::wstring> expected = {L"c", L"a", L"a1", L"a3", L"a4"};
+  EXPECT_EQ(walk(shape), expected);
+
+  // An item the control got from elsewhere: the control answers.
+  TVINSERTSTRUCTW insert = {};
+  insert.hParent = a;
+  insert.hInsertAfter = TVI_FIRST;
+  insert.item.mask = TVIF_TEXT;
+  insert.item.pszText = const_cast<wchar_t*>(L"foreign");
+  SendMessageW(tree(), TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert));
+  TreeShape fallback(tree());
+  EXPECT_FALSE(fallback.Mirrored());
+  expected = {L"c", L"a", L"foreign", L"a1", L"a3", L"a4"};
+  EXPECT_EQ(walk(fallback), expected);
+  TreeView_DeleteAllItems(tree());
+  Insert(nullptr, F, L"again");
+  EXPECT_TRUE(TreeShape(tree()).Mirrored());
+}
+
 }  // namespace
