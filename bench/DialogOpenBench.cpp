@@ -33,6 +33,7 @@ int main() {
   InitDialogControls();
   double best = 1e9;
   int count = 0;
+  double closed = 0;
   for (int run = 0; run < 3; ++run) {
     double start = BenchSeconds();
     HWND dialog = CreateDialogParamW(GetDialogModule(), MAKEINTRESOURCEW(IDD_SETTINGS_DIALOG), nullptr,
@@ -44,10 +45,14 @@ int main() {
     }
     count = static_cast<int>(SendDlgItemMessageW(dialog, IDC_CATALOG_TREE, TVM_GETCOUNT, 0, 0));
     if (took < best) best = took;
+    double closing = BenchSeconds();
     SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     DestroyWindow(dialog);
+    closed = BenchSeconds() - closing;
   }
   std::printf("dialog open 100000 entries: %.0f ms (%d tree items; target under 3000 ms)\n", best * 1000, count);
+  // Not a target: the tree view's own teardown, shown for what a user waits.
+  std::printf("dialog close 100000 entries: %.0f ms\n", closed * 1000);
   RemoveTree(install);
   return 0;
 }
