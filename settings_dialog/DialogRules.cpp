@@ -1,5 +1,6 @@
 #include "settings_dialog/DialogRules.h"
 
+#include <cwchar>
 #include <cwctype>
 
 namespace {

@@ -2,6 +2,7 @@
 // real controls; what it saves is read back from the registry and the files.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
