@@ -20,7 +20,11 @@ KEL_Logic* g_logic = nullptr;
 }
 
 KEL_Logic::KEL_Logic() { g_logic = this; }
-KEL_Logic::~KEL_Logic() = default;
+// A dialog that made its own logic object deletes it when it closes; the next
+// dialog must not find it.
+KEL_Logic::~KEL_Logic() {
+  if (g_logic == this) g_logic = nullptr;
+}
 
 KEL_Logic* GetLogic() { return g_logic; }
 

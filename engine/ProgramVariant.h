@@ -1,4 +1,5 @@
 #pragma once
+#include <windows.h>
 
 // What differs between the screen saver (kel) and the wallpaper program
 // (kelwall). Each program links exactly one body of these hooks.
@@ -25,3 +26,17 @@ bool DialogCanPlayDuringShow();
 // Run-loop hooks around the frames of a show.
 void ReplaceSystemScreenSaver();
 void RestoreSystemScreenSaver();
+
+// The settings dialog's differences (window thread).
+// Whether the dialog makes, and then owns, a logic object when none exists
+// (only where no show runs beside it).
+bool DialogMayCreateLogic();
+// The last step of the dialog's controls set-up: which of the program's own
+// controls are shown and enabled.
+void SetUpDialogVariantControls(HWND dialog);
+// After OK has saved the settings and the catalog.
+void OnDialogSaved();
+// "Mute Audio" clicked while the dialog is open.
+void OnDialogMuteClicked(bool muted);
+// Whether "Close" ends the program (after stopping playback and saving).
+bool DialogCloseEndsProgram();

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/ScreenSaverCommandLine.h"
+#include "resources/ResourceIds.h"
 
 HINSTANCE hMainInstance = nullptr;
 HWND hMainWindow = nullptr;
@@ -39,7 +40,7 @@ ATOM RegisterSaverClass(HINSTANCE instance) {
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = LibraryWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(100));
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVANE));
   wc.hCursor = nullptr;
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = kScreenSaverWindowClass;
@@ -91,14 +92,9 @@ int RunPreview(HINSTANCE instance, HWND parent) {
 int RunConfigure(HINSTANCE instance, HWND owner) {
   if (owner && !IsWindow(owner)) owner = nullptr;
   if (!RegisterDialogClasses(instance)) return 1;
-  INT_PTR result = DialogBoxParamW(instance, MAKEINTRESOURCEW(DLG_SCRNSAVECONFIGURE), owner,
-                                   reinterpret_cast<DLGPROC>(ScreenSaverConfigureDialog), 0);
-  if (result == -1) {
-    MessageBoxW(owner, L"The Kelvane settings dialog is not available in this version.", L"Kelvane",
-                MB_OK | MB_ICONINFORMATION);
-    return 1;
-  }
-  return 0;
+  INT_PTR result =
+      DialogBoxParamW(instance, MAKEINTRESOURCEW(DLG_SCRNSAVECONFIGURE), owner, ScreenSaverConfigureDialog, 0);
+  return result == -1 ? 1 : 0;
 }
 
 }  // namespace

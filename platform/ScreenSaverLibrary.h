@@ -1,13 +1,15 @@
 #pragma once
 #include <windows.h>
 
+#include "settings_dialog/ConfigDialogProc.h"
+
 // Our stand-in for the platform's screen-saver library (MinGW ships empty
 // ones). The program supplies the three callbacks; the library owns the entry
 // point, the command line and the saver window.
 
 // Supplied by the program.
 LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// ScreenSaverConfigureDialog: settings_dialog/ConfigDialogProc.h.
 BOOL WINAPI RegisterDialogClasses(HANDLE instance);
 
 // Supplied by the library.

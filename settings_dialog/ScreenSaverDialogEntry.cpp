@@ -1,20 +1,11 @@
-// The screen-saver library's configure callbacks. The settings dialog is not
-// built yet: the library finds no template 2003 and says so.
+// The screen-saver library's configure callback that is not the dialog
+// procedure itself.
 #include "platform/ScreenSaverLibrary.h"
 
-#include <commctrl.h>
-
+// Nothing of our own to register; the template's tree views, trackbar and
+// tooltips are the system's common controls, which must be ready before the
+// library creates the dialog.
 BOOL WINAPI RegisterDialogClasses(HANDLE) {
-  INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
+  InitDialogControls();
   return TRUE;
-}
-
-BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;
-  if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-    EndDialog(dialog, LOWORD(wParam));
-    return TRUE;
-  }
-  return FALSE;
 }

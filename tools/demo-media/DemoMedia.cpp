@@ -7,6 +7,8 @@
 //     makes the built-in catalog's tone its first item;
 //   kel_demo_media close
 //     closes a running show the way a key press does.
+//   kel_demo_media cancel-dialog
+//     closes an open settings dialog with its Cancel button.
 #include <windows.h>
 
 #include <cstdio>
@@ -113,6 +115,13 @@ int Close() {
   return 0;
 }
 
+int CancelDialog() {
+  HWND dialog = FindWindowW(L"#32770", L"Kelvane Screen Saver Settings");
+  if (!dialog) return 1;
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -120,6 +129,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"setup" && argc > 2) return Setup(argv[2], argc > 3 ? argv[3] : nullptr);
   if (command == L"visual" && argc > 2) return Visual(argv[2]);
   if (command == L"close") return Close();
-  fwprintf(stderr, L"usage: kel_demo_media setup <install folder> [catalog] | visual <mode> | close\n");
+  if (command == L"cancel-dialog") return CancelDialog();
+  fwprintf(stderr, L"usage: kel_demo_media setup <install folder> [catalog] | visual <mode> | close | cancel-dialog\n");
   return 2;
 }

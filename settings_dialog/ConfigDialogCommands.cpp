@@ -1,0 +1,190 @@
+// The settings dialog's commands: catalogs, web addresses, playback, help and
+// the updater.
+#include <shlobj.h>
+#include <urlmon.h>
+
+#include <vector>
+
+#include "engine/Logic.h"
+#include "engine/ScrSvrThread.h"
+#include "engine/Settings.h"
+#include "media/ListPlayer.h"
+#include "media/MediaKind.h"
+#include "platform/ComPtr.h"
+#include "settings_dialog/CatalogAdditions.h"
+#include "settings_dialog/CatalogFiles.h"
+#include "settings_dialog/CatalogTree.h"
+#include "settings_dialog/ConfigDialog.h"
+#include "settings_dialog/DialogRules.h"
+#include "settings_dialog/DialogSeams.h"
+#include "settings_dialog/DialogText.h"
+#include "settings_dialog/FolderScan.h"
+#include "settings_dialog/ScopedRedraw.h"
+
+namespace {
+
+// kel's configure mode has no player: the playback buttons only reach one
+// that the running show owns.
+bool ShowIsRunning() { return GetScrSvrThread() != nullptr && GetListPlayer() != nullptr; }
+
+// Owns a shell item list.
+class ItemList {
+ public:
+  ItemList() = default;
+  ~ItemList() { CoTaskMemFree(list_); }
+  ItemList(const ItemList&) = delete;
+  ItemList& operator=(const ItemList&) = delete;
+  PIDLIST_ABSOLUTE* Receive() {
+    CoTaskMemFree(list_);
+    list_ = nullptr;
+    return &list_;
+  }
+  void Adopt(PIDLIST_ABSOLUTE list) {
+    CoTaskMemFree(list_);
+    list_ = list;
+  }
+  PIDLIST_ABSOLUTE Get() const { return list_; }
+
+ private:
+  PIDLIST_ABSOLUTE list_ = nullptr;
+};
+
+int Ask(HWND owner, const std::wstring& text, UINT style) {
+  return GetDialogSeams().messageBox(owner, text.c_str(), kDialogMessageCaption, style);
+}
+
+}  // namespace
+
+void CConfigDialog::CreateCatalogFromFolder() {
+  ScopedRedraw quiet(CatalogTree());
+  ChooseFolderAndScan(dialog_);
+}
+
+void CConfigDialog::OpenCatalog(HWND dialog) {
+  std::wstring folder = KEL_TARGETDIR + L"kelconfig\\Scripts\\MyCatalogs\\";
+  ItemList root;
+  if (FAILED(SHParseDisplayName(folder.c_str(), nullptr, root.Receive(), 0, nullptr))) root.Adopt(nullptr);
+  BROWSEINFOW info = {};
+  info.hwndOwner = nullptr;
+  info.pidlRoot = root.Get();
+  info.lpszTitle = L"Select a Catalog XML description:";
+  info.ulFlags = BIF_BROWSEINCLUDEFILES | BIF_STATUSTEXT;
+  ItemList chosen;
+  chosen.Adopt(GetDialogSeams().browseForFolder(&info));
+  if (!chosen.Get()) return;
+  std::vector<wchar_t> path(32768);
+  if (!SHGetPathFromIDListEx(chosen.Get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) ||
+      !path[0])
+    return;
+  ScopedRedraw quiet(CatalogTree());
+  LoadCatalogIntoTree(CatalogTree(), path.data(), L"catalog");
+}
+
+void CConfigDialog::DeleteSelectedItem() {
+  HTREEITEM selected = TreeView_GetSelection(CatalogTree());
+  if (selected) DeleteCatalogTreeItem(CatalogTree(), selected);
+  TreeView_SelectItem(CatalogTree(), nullptr);
+}
+
+bool CConfigDialog::SaveCatalogAs(HWND dialog) {
+  std::wstring name = GetDialogItemText(dialog, IDC_URL_EDIT);
+  SetDlgItemTextW(dialog, IDC_URL_EDIT, L"");
+  EnableWindow(GetDlgItem(dialog, IDC_SAVE_CATALOG), FALSE);
+  if (name.empty()) return false;
+  std::wstring problem = CatalogNameProblem(name);
+  if (!problem.empty()) {
+    Ask(dialog, L"The catalog can't be saved as \"" + name + L"\".\n" + problem, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  std::wstring folder = KEL_TARGETDIR + L"kelconfig\\Scripts\\MyCatalogs";
+  int made = SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  if (made != ERROR_SUCCESS && made != ERROR_ALREADY_EXISTS && made != ERROR_FILE_EXISTS) {
+    Ask(dialog, L"The folder\n" + folder + L"\ncould not be made (error " + std::to_wstring(made) + L").",
+        MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  std::wstring path = folder + L"\\" + name + L".xml";
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      Ask(dialog, L"A catalog named \"" + name + L"\" exists already.\nReplace it?",
+          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    return false;
+  if (!WriteCatalogFile(CatalogTree(), path, L"catalog")) {
+    Ask(dialog, L"The catalog could not be saved as\n" + path, MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  return true;
+}
+
+void CConfigDialog::AddWebMediaFromEdit(HWND dialog) {
+  std::wstring name = GetDialogItemText(dialog, IDC_URL_NAME_EDIT);
+  std::wstring address = GetDialogItemText(dialog, IDC_URL_EDIT);
+  if (!address.empty()) AddWebMediaItem(dialog, name.empty() ? address : name, address, nullptr);
+  EnableWindow(GetDlgItem(dialog, IDC_URL_NAME_EDIT), FALSE);
+  EnableWindow(GetDlgItem(dialog, IDC_ADD_MEDIA), FALSE);
+  SetDlgItemTextW(dialog, IDC_URL_NAME_EDIT, L"");
+  SetDlgItemTextW(dialog, IDC_URL_EDIT, L"");
+}
+
+void CConfigDialog::PlaySelectedItem() {
+  if (!ShowIsRunning()) return;
+  HTREEITEM selected = TreeView_GetSelection(CatalogTree());
+  if (!selected) return;
+  bool audio = IsTreeItemKind(CatalogTree(), selected, MediaKindAudio);
+  if (!audio && !IsTreeItemKind(CatalogTree(), selected, MediaKindVideo)) return;
+  std::wstring path;
+  GetTreeItemPath(CatalogTree(), selected, path);
+  for (wchar_t& c : path)
+    if (c == L'/') c = L'\\';
+  int kind = audio ? MediaKindAudio : MediaKindVideo;
+  ApplyVisualOptionsForKind(kind);
+  PlayFile(path);
+  SetDialogPlayKind(kind);
+}
+
+void TogglePreviewPause() {
+  if (!ShowIsRunning()) return;
+  const int kPaused = 4;  // libvlc's player state
+  bool pause = GetPlayerState() != kPaused;
+  if (GetCurrentMediaKind() == MediaKindWebMedia)
+    PauseListPlayer(pause);
+  else
+    PausePlayer(pause);
+}
+
+void StopPreview() {
+  if (!ShowIsRunning()) return;
+  if (GetCurrentMediaKind() == MediaKindWebMedia)
+    StopListPlayer();
+  else
+    StopPlayer();
+}
+
+void CConfigDialog::ShowHtmlPage(const wchar_t* url) {
+  typedef HRESULT(STDAPICALLTYPE * ShowHtmlDialogEx)(HWND, IMoniker*, DWORD, VARIANT*, LPWSTR, VARIANT*);
+  HMODULE mshtml = LoadLibraryW(L"mshtml.dll");
+  if (!mshtml) return;
+  auto show = reinterpret_cast<ShowHtmlDialogEx>(GetProcAddress(mshtml, "ShowHTMLDialogEx"));
+  if (show) {
+    ComBstr address{std::wstring(url)};
+    ComPtr<IMoniker> moniker;
+    if (address.Get() && SUCCEEDED(CreateURLMoniker(nullptr, address.Get(), moniker.Receive())) && moniker) {
+      wchar_t options[] = L"help:no";
+      show(dialog_, moniker.Get(), 0x20 /* HTMLDLG_MODAL */, nullptr, options, nullptr);
+    }
+  }
+  FreeLibrary(mshtml);
+}
+
+void RunUpdater(const wchar_t* commandLine) {
+  std::wstring application = KEL_TARGETDIR + L"updater.exe";
+  // CreateProcessW may write into its command line.
+  std::vector<wchar_t> line(commandLine, commandLine + wcslen(commandLine) + 1);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!GetDialogSeams().createProcess(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process))
+    return;
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+}

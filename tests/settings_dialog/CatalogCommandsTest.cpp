@@ -1,0 +1,324 @@
+// The dialog's catalog, web-address, playback, help and updater commands.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+#include <thread>
+
+#include "engine/Logic.h"
+#include "engine/Settings.h"
+#include "media/CatalogFixtures.h"
+#include "resources/ResourceIds.h"
+#include "settings_dialog/ConfigDialog.h"
+#include "settings_dialog/ConfigDialogProc.h"
+#include "settings_dialog/DialogFixture.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+const wchar_t* const kSmallTree = L"Holiday(beach.jpg, song.mp3), clip.avi";
+
+TEST(CatalogCommands, TreesLoadWhenTheDialogOpensAndOkWritesTheTreeBack) {
+  DialogFixture f;
+  f.WriteCatalog(SmallCatalogXml());
+  // The dialog's thread has no COM of its own yet: the trees are read
+  // through MSXML all the same.
+  ASSERT_TRUE(f.Open());
+  EXPECT_EQ(kSmallTree, f.CatalogTreeText());
+  EXPECT_NE(std::wstring::npos, f.ExtensionTreeText().find(L"AUDIO(mp3"));
+  f.SelectCatalogItem(f.FindCatalogItem(L"clip.avi"));
+  f.Command(IDC_DELETE_ITEM);
+  EXPECT_EQ(L"Holiday(beach.jpg, song.mp3)", f.CatalogTreeText());
+  f.Ok();
+  ASSERT_TRUE(f.Ended());
+  std::string written = ReadFileBytes(f.CatalogPath());
+  EXPECT_NE(std::string::npos, written.find("branchname=\"beach.jpg\""));
+  EXPECT_EQ(std::string::npos, written.find("clip.avi"));
+}
+
+TEST(CatalogCommands, TreesLoadOnAThreadWithoutComOfItsOwn) {
+  {
+    DialogFixture warmUp;  // the XML wrapper has started COM once, elsewhere
+    warmUp.WriteCatalog(SmallCatalogXml());
+    ASSERT_TRUE(warmUp.Open());
+    warmUp.Cancel();
+  }
+  std::wstring tree;
+  std::thread thread([&tree] {
+    DialogFixture f;
+    f.WriteCatalog(SmallCatalogXml());
+    if (!f.Open()) return;
+    tree = f.CatalogTreeText();
+    f.Cancel();
+  });
+  thread.join();
+  EXPECT_EQ(kSmallTree, tree);
+}
+
+TEST(CatalogCommands, AnUnreadableCatalogIsOnlyReplacedWhenTheUserSaysSo) {
+  const std::string malformed = "<?xml version=\"1.0\"?><CATALOG><VIDEO branchname=\"x\"";
+  for (int answer : {IDNO, IDYES}) {
+    DialogFixture f;
+    f.WriteCatalog(malformed);
+    ASSERT_TRUE(f.Open());
+    EXPECT_EQ(L"", f.CatalogTreeText());
+    Seams().answers = {answer};
+    f.Ok();
+    ASSERT_EQ(1u, Seams().boxes.size());
+    EXPECT_NE(std::wstring::npos, Seams().boxes[0].text.find(f.CatalogPath()));
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO), Seams().boxes[0].style & MB_TYPEMASK);
+    EXPECT_TRUE(f.Ended());
+    std::string now = ReadFileBytes(f.CatalogPath());
+    if (answer == IDNO)
+      EXPECT_EQ(malformed, now);
+    else
+      EXPECT_NE(std::string::npos, now.find("<CATALOG"));
+    // The settings are saved either way.
+    EXPECT_TRUE(f.Registry().HasValue(L"ShowClock"));
+  }
+  // A missing catalog is no loss: OK writes one without asking.
+  DialogFixture g;
+  ASSERT_TRUE(g.Open());
+  g.Ok();
+  EXPECT_TRUE(Seams().boxes.empty());
+  EXPECT_TRUE(FileExists(g.CatalogPath()));
+}
+
+TEST(CatalogCommands, OkThatCannotSaveTheCatalogSaysSoAndStaysOpen) {
+  DialogFixture f;
+  // A folder where the catalog file should be: it can be neither read nor
+  // replaced.
+  ASSERT_TRUE(CreateDirectoryW(f.CatalogPath().c_str(), nullptr));
+  ASSERT_TRUE(f.Open());
+  Seams().answers = {IDYES};
+  f.Ok();
+  ASSERT_EQ(2u, Seams().boxes.size());
+  EXPECT_NE(std::wstring::npos, Seams().boxes[1].text.find(L"could not be saved"));
+  EXPECT_FALSE(f.Ended());
+  EXPECT_TRUE(IsWindow(f.Dialog()));
+  // Once the way is clear, OK saves and closes.
+  RemoveDirectoryW(f.CatalogPath().c_str());
+  Seams().answers = {IDYES};
+  f.Ok();
+  EXPECT_TRUE(f.Ended());
+  EXPECT_TRUE(FileExists(f.CatalogPath()));
+}
+
+TEST(CatalogCommands, SaveWritesACheckedNameIntoMyCatalogs) {
+  DialogFixture f;
+  f.WriteCatalog(SmallCatalogXml());
+  ASSERT_TRUE(f.Open());
+  std::wstring folder = f.Install() + L"kelconfig\\Scripts\\MyCatalogs\\";
+  ASSERT_FALSE(FileExists(folder));
+  f.SetText(IDC_URL_EDIT, L"Summer 2024");
+  EXPECT_TRUE(f.Enabled(IDC_SAVE_CATALOG));
+  f.Click(IDC_SAVE_CATALOG);
+  EXPECT_TRUE(Seams().boxes.empty());
+  EXPECT_NE(std::string::npos, ReadFileBytes(folder + L"Summer 2024.xml").find("beach.jpg"));
+  EXPECT_EQ(L"", f.Text(IDC_URL_EDIT));
+  EXPECT_FALSE(f.Enabled(IDC_SAVE_CATALOG));
+
+  // Refused names: said so, nothing written anywhere.
+  for (const wchar_t* name : {L"..\\escape", L"sub/dir", L"what?", L"CON", L"nul.txt", L"trailing."}) {
+    Seams().boxes.clear();
+    f.SetText(IDC_URL_EDIT, name);
+    f.Click(IDC_SAVE_CATALOG);
+    ASSERT_EQ(1u, Seams().boxes.size()) << name;
+    EXPECT_NE(std::wstring::npos, Seams().boxes[0].text.find(name)) << name;
+  }
+  EXPECT_FALSE(FileExists(f.Install() + L"kelconfig\\Scripts\\escape.xml"));
+  WIN32_FIND_DATAW found;
+  HANDLE listing = FindFirstFileW((folder + L"*.xml").c_str(), &found);
+  ASSERT_NE(INVALID_HANDLE_VALUE, listing);
+  EXPECT_STREQ(L"Summer 2024.xml", found.cFileName);
+  EXPECT_FALSE(FindNextFileW(listing, &found));
+  FindClose(listing);
+
+  // An existing catalog is replaced only when the user agrees.
+  WriteFileBytes(folder + L"Old.xml", "old");
+  Seams().boxes.clear();
+  Seams().answers = {IDNO};
+  f.SetText(IDC_URL_EDIT, L"Old");
+  f.Click(IDC_SAVE_CATALOG);
+  ASSERT_EQ(1u, Seams().boxes.size());
+  EXPECT_EQ("old", ReadFileBytes(folder + L"Old.xml"));
+  Seams().answers = {IDYES};
+  f.SetText(IDC_URL_EDIT, L"Old");
+  f.Click(IDC_SAVE_CATALOG);
+  EXPECT_NE(std::string::npos, ReadFileBytes(folder + L"Old.xml").find("beach.jpg"));
+  f.Cancel();
+}
+
+TEST(CatalogCommands, OpenAppendsTheChosenCatalog) {
+  DialogFixture f;
+  f.WriteCatalog(SmallCatalogXml());
+  std::wstring folder = f.Install() + L"kelconfig\\Scripts\\MyCatalogs\\";
+  SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+  WriteFileBytes(folder + L"More.xml",
+                 CatalogXml({{L"AUDIO", L"extra.mp3", L"C:\\Music\\extra.mp3", L"C:\\Music", {}}}));
+  ASSERT_TRUE(f.Open());
+  Seams().chosenPath.clear();
+  f.Click(IDC_OPEN_CATALOG);  // cancelled
+  EXPECT_EQ(kSmallTree, f.CatalogTreeText());
+  Seams().chosenPath = folder + L"More.xml";
+  f.Click(IDC_OPEN_CATALOG);
+  ASSERT_EQ(2u, Seams().browseTitles.size());
+  EXPECT_EQ(L"Select a Catalog XML description:", Seams().browseTitles[0]);
+  EXPECT_EQ(std::wstring(kSmallTree) + L", extra.mp3", f.CatalogTreeText());
+  f.Cancel();
+}
+
+TEST(CatalogCommands, UrlEditEnablesSaveOrAddMediaAndAddsWebAddresses) {
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  struct Case {
+    const wchar_t* text;
+    bool save, addMedia;
+  };
+  const Case cases[] = {{L"http://radio.example/live", false, true},
+                        {L"HTTPS://radio.example/live", false, true},
+                        {L"rtsp://cam.example/1", true, false},
+                        {L"My Catalog", true, false},
+                        {L"", false, false}};
+  for (const Case& c : cases) {
+    f.SetText(IDC_URL_EDIT, c.text);
+    EXPECT_EQ(c.save, f.Enabled(IDC_SAVE_CATALOG)) << c.text;
+    EXPECT_EQ(c.addMedia, f.Enabled(IDC_ADD_MEDIA)) << c.text;
+  }
+  // An https address goes under "Web Media", named by itself.
+  f.SetText(IDC_URL_EDIT, L"https://radio.example/live");
+  f.Click(IDC_ADD_MEDIA);
+  EXPECT_EQ(L"Web Media(https://radio.example/live)", f.CatalogTreeText());
+  EXPECT_EQ(L"", f.Text(IDC_URL_EDIT));
+  EXPECT_FALSE(f.Enabled(IDC_ADD_MEDIA));
+  EXPECT_FALSE(f.Enabled(IDC_URL_NAME_EDIT));
+
+  // With "Rename URLs" the name edit opens for a display name, at once.
+  f.Click(IDC_RENAME_URLS);
+  EXPECT_TRUE(RenameDrops);
+  f.SetText(IDC_URL_EDIT, L"http://tv.example/stream");
+  EXPECT_TRUE(f.Enabled(IDC_URL_NAME_EDIT));
+  f.SetText(IDC_URL_NAME_EDIT, L"Evening TV");
+  f.Click(IDC_ADD_MEDIA);
+  EXPECT_EQ(L"Web Media(https://radio.example/live, Evening TV)", f.CatalogTreeText());
+  EXPECT_EQ(L"", f.Text(IDC_URL_NAME_EDIT));
+  EXPECT_FALSE(f.Enabled(IDC_URL_NAME_EDIT));
+  f.Ok();
+  std::string written = ReadFileBytes(f.CatalogPath());
+  EXPECT_NE(std::string::npos, written.find("branchpath=\"http://tv.example/stream\""));
+  EXPECT_NE(std::string::npos, written.find("<WEBM"));
+  EXPECT_EQ(1u, f.Dword(L"RenameDrops"));
+}
+
+TEST(CatalogCommands, LongTextsAreReadWhole) {
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  std::wstring address = L"http://example.com/" + std::wstring(400, L'a');
+  std::wstring name = std::wstring(300, L'n');
+  f.Click(IDC_RENAME_URLS);
+  f.SetText(IDC_URL_EDIT, address);
+  f.SetText(IDC_URL_NAME_EDIT, name);
+  f.Click(IDC_ADD_MEDIA);
+  EXPECT_EQ(L"Web Media(" + name + L")", f.CatalogTreeText());
+  f.Ok();
+  EXPECT_NE(std::string::npos, ReadFileBytes(f.CatalogPath()).find(WideToUtf8(address) + "\""));
+}
+
+TEST(CatalogCommands, StatusLineFollowsTheSelection) {
+  DialogFixture f;
+  f.WriteCatalog(SmallCatalogXml());
+  ASSERT_TRUE(f.Open());
+  EXPECT_EQ(L"No Media Selected", f.Text(IDC_STATUS_LINE));
+  f.SelectCatalogItem(f.FindCatalogItem(L"song.mp3"));
+  UpdateWindow(f.Control(IDC_CATALOG_TREE));
+  RedrawWindow(f.Control(IDC_CATALOG_TREE), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(L"C:/Pics/Holiday/song.mp3", f.Text(IDC_STATUS_LINE));
+  f.Cancel();
+}
+
+TEST(CatalogCommands, FilesDroppedOnTheDialogGoUnderTheSelectedFolder) {
+  DialogFixture f;
+  f.WriteCatalog(SmallCatalogXml());
+  std::wstring media = MakeTempFolder(L"keldrop");
+  // A name longer than MAX_PATH reaches the catalog whole.
+  std::wstring deep = media + std::wstring(120, L'd');
+  CreateDirectoryW(deep.c_str(), nullptr);
+  std::wstring deeper = deep + L"\\" + std::wstring(120, L'e');
+  CreateDirectoryW((L"\\\\?\\" + deeper).c_str(), nullptr);
+  std::vector<std::wstring> files = {media + L"one.mp3", media + L"two.jpg", deeper + L"\\three.mp3"};
+  for (const std::wstring& file : files) {
+    HANDLE h = CreateFileW((L"\\\\?\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    CloseHandle(h);
+  }
+  ASSERT_GT(files[2].size(), static_cast<size_t>(MAX_PATH));
+  ASSERT_TRUE(f.Open());
+  f.SelectCatalogItem(f.FindCatalogItem(L"Holiday"));
+  // The shell's file list: a DROPFILES header, then the names, each
+  // terminated, and an empty name at the end.
+  std::wstring names;
+  for (const std::wstring& file : files) names += file + L'\0';
+  names += L'\0';
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  memcpy(header + 1, names.data(), names.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  SendMessageW(f.Dialog(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  EXPECT_EQ(L"Holiday(beach.jpg, song.mp3, one.mp3, two.jpg, three.mp3), clip.avi", f.CatalogTreeText());
+  f.Cancel();
+  RemoveTree(media);
+}
+
+TEST(CatalogCommands, PlaybackButtonsDoNothingWithoutAShow) {
+  DialogFixture f;
+  f.WriteCatalog(SmallCatalogXml());
+  ASSERT_TRUE(f.Open());
+  SetDialogPlayKind(0);
+  f.SelectCatalogItem(f.FindCatalogItem(L"song.mp3"));
+  // Hidden in kel; sent as the wallpaper program's buttons would send them.
+  f.Command(IDC_PLAY);
+  f.Command(IDC_PAUSE);
+  f.Command(IDC_STOP);
+  EXPECT_EQ(0, GetDialogPlayKind());
+  EXPECT_TRUE(Seams().boxes.empty());
+  // Neither do Help (no HTML dialog under Wine) and "Close" (kel).
+  f.Command(IDC_HELP_BUTTON);
+  f.Command(IDC_CLOSE_WALLPAPER);
+  EXPECT_TRUE(Seams().boxes.empty());
+  EXPECT_FALSE(f.Ended());
+  f.Cancel();
+}
+
+TEST(CatalogCommands, UpdateStartsTheUpdaterAndClosesWhatItGets) {
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  f.Click(IDC_UPDATE);
+  ASSERT_EQ(1u, Seams().launches.size());
+  EXPECT_EQ(f.Install() + L"updater.exe", Seams().launches[0].application);
+  EXPECT_EQ(L"updater.exe /checknow", Seams().launches[0].commandLine);
+  DWORD flags = 0;
+  EXPECT_FALSE(GetHandleInformation(Seams().givenProcess, &flags));
+  EXPECT_FALSE(GetHandleInformation(Seams().givenThread, &flags));
+  // A missing updater stays silent.
+  Seams().launchSucceeds = false;
+  f.Click(IDC_UPDATE);
+  EXPECT_EQ(2u, Seams().launches.size());
+  EXPECT_TRUE(Seams().boxes.empty());
+  f.Cancel();
+}
+
+TEST(CatalogCommands, TheRealUpdaterLaunchWithNoUpdaterIsSilent) {
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  DialogSeams real = GetDialogSeams();
+  real.createProcess = CreateProcessW;
+  ScopedDialogSeams seams(real);
+  f.Click(IDC_UPDATE);
+  EXPECT_TRUE(Seams().boxes.empty());
+  EXPECT_FALSE(f.Ended());
+  f.Cancel();
+}
+
+}  // namespace

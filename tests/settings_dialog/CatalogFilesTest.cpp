@@ -1,0 +1,363 @@
+// Catalog and extension files written from and read into real tree views.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <objbase.h>
+
+#include "SmallStack.h"
+#include "media/MSXMLParser.h"
+#include "media/MediaKind.h"
+#include "settings_dialog/CatalogFiles.h"
+#include "settings_dialog/CatalogTree.h"
+#include "settings_dialog/CatalogTreeWalk.h"
+#include "settings_dialog/TreeHost.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+const int A = MediaKindAudio, P = MediaKindPicture, L = MediaKindPlaylist, V = MediaKindVideo, F = MediaKindFolder,
+          W = MediaKindWebMedia;
+
+class CatalogFilesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    folder_ = MakeTempFolder(L"kelfiles");
+    ASSERT_FALSE(folder_.empty());
+    host_.reset(new TreeHost);
+  }
+  void TearDown() override {
+    host_.reset();
+    RemoveTree(folder_);
+    CoUninitialize();
+  }
+  HWND tree() const { return host_->catalog(); }
+  std::wstring File(const std::wstring& name) const { return folder_ + name; }
+
+  std::wstring folder_;
+  std::unique_ptr<TreeHost> host_;
+};
+
+TEST(KindGroupNameTest, NamesEveryKind) {
+  const struct {
+    int kind;
+    const wchar_t* name;
+  } cases[] = {{1, L"AUDIO"}, {2, L"PICTURE"}, {3, L"PLAYLIST"}, {4, L"VIDEO"}, {5, L"FOLDER"},
+               {6, L"WEBM"},  {0, L"KEL_FILTERTYPE_ERROR"}, {7, L"KEL_FILTERTYPE_ERROR"}, {-1, L"KEL_FILTERTYPE_ERROR"}};
+  for (const auto& c : cases) {
+    std::wstring name = L"old";
+    GetKindGroupName(c.kind, name);
+    EXPECT_EQ(name, c.name) << c.kind;
+  }
+}
+
+TEST_F(CatalogFilesTest, WritesElementsFirstChildFirstWithCountersAndAttributesInOrder) {
+  BuildTree(tree(), {{L"A", P, L"D:\\Pics\\a.jpg"},
+                     {L"B", F, L"D:\\Pics", {{L"X", A, L"D:/Pics/x.mp3"}, {L"Y", F, L"D:/Pics/Trip", {{L"Z", V, L"z"}}}}},
+                     {L"Web", F, L"Web Media", {{L"Radio", W, L"http://radio.example/live/stream"}}},
+                     {L"E", L, L"list.m3u"}});
+  ASSERT_TRUE(WriteCatalogFile(tree(), File(L"c.xml"), L"catalog"));
+  std::string bytes = ReadFileBytes(File(L"c.xml"));
+  EXPECT_EQ(bytes.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"), 0u) << bytes;
+  XmlElement root;
+  ASSERT_TRUE(ParseXmlFile(File(L"c.xml"), root));
+  EXPECT_EQ(root.name, L"CATALOG");
+  EXPECT_TRUE(root.attributes.empty());
+  ASSERT_EQ(root.children.size(), 4u);
+  // Reversed at every level; folders numbered depth first.
+  const XmlElement& e = root.children[0];
+  const XmlElement& web = root.children[1];
+  const XmlElement& b = root.children[2];
+  const XmlElement& a = root.children[3];
+  EXPECT_EQ(e.name, L"PLAYLIST");
+  EXPECT_EQ(web.name, L"FOLDER2");
+  EXPECT_EQ(b.name, L"FOLDER0");
+  EXPECT_EQ(a.name, L"PICTURE");
+  ASSERT_EQ(b.children.size(), 2u);
+  EXPECT_EQ(b.children[0].name, L"FOLDER1");
+  EXPECT_EQ(b.children[1].name, L"AUDIO");
+  std::vector<std::pair<std::wstring, std::wstring>> expected = {
+      {L"parentname", L"CATALOG"}, {L"branchname", L"A"}, {L"branchpath", L"D:\\Pics\\a.jpg"}, {L"parentpath", L"D:\\Pics"}};
+  EXPECT_EQ(a.attributes, expected);
+
+  const struct {
+    const XmlElement* element;
+    const wchar_t* parentName;
+    const wchar_t* parentPath;
+  } cases[] = {
+      {&b, L"CATALOG", L"D:"},                                  // a folder: cut at its backslash
+      {&b.children[1], L"B", L"D:/Pics"},                       // media: at the last "/"
+      {&b.children[0], L"B", L"D:/Pics/Trip"},                  // a folder without a backslash: whole
+      {&b.children[0].children[0], L"Y", L"z"},                 // media with neither: whole
+      {&web.children[0], L"Web", L"http://radio.example/live"}, // an address up to its last "/"
+      {&web, L"CATALOG", L"Web Media"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Attribute(*c.element, L"parentname"), c.parentName) << Attribute(*c.element, L"branchname");
+    EXPECT_EQ(Attribute(*c.element, L"parentpath"), c.parentPath) << Attribute(*c.element, L"branchname");
+  }
+}
+
+TEST_F(CatalogFilesTest, AnEmptyTreeIsAnEmptyCatalogAndAnItemWithoutRecordAFolder) {
+  ASSERT_TRUE(WriteCatalogFile(tree(), File(L"empty.xml"), L"catalog"));
+  XmlElement root;
+  ASSERT_TRUE(ParseXmlFile(File(L"empty.xml"), root));
+  EXPECT_EQ(root.name, L"CATALOG");
+  EXPECT_TRUE(root.children.empty());
+
+  AppendCatalogTreeItem(tree(), nullptr, 0, L"bare", nullptr);
+  ASSERT_TRUE(WriteCatalogFile(tree(), File(L"bare.xml"), L"catalog"));
+  ASSERT_TRUE(ParseXmlFile(File(L"bare.xml"), root));
+  ASSERT_EQ(root.children.size(), 1u);
+  EXPECT_EQ(root.children[0].name, L"FOLDER0");
+  EXPECT_EQ(Attribute(root.children[0], L"branchpath"), L"bare");
+}
+
+// Tree literal -> file -> reloaded tree: every level comes back reversed,
+// names and paths whole.
+TEST_F(CatalogFilesTest, RoundTripsGiveTheTreeBackReversedAtEveryLevel) {
+  const std::wstring longPath = L"C:\\" + std::wstring(290, L'x') + L"\\clip.mp4";
+  ASSERT_GT(longPath.size(), 300u);
+  const std::wstring emoji = L"\U0001F3B5 \U0001F600";
+  const struct {
+    const char* what;
+    std::vector<TreeNode> tree;
+  } cases[] = {
+      {"flat", {{L"a", P, L"a.jpg"}, {L"b", A, L"b.mp3"}, {L"c", V, L"c.avi"}, {L"d", L, L"d.m3u"}, {L"e", W, L"http://e/f"}}},
+      {"nested",
+       {{L"top", F, L"C:/top/", {{L"one", F, L"C:/top/one/", {{L"x", P, L"C:/top/one/x.png"}, {L"y", P, L"y.png"}}},
+                                 {L"z", A, L"C:/top/z.wav"}}},
+        {L"last", F, L"last"}}},
+      {"a user's folder named catalog keeps its place and children",
+       {{L"first", P, L"f.jpg"},
+        {L"Catalog", F, L"D:/Catalog/", {{L"inside", P, L"D:/Catalog/inside.jpg"}, {L"CATALOG", F, L"x", {{L"deep", A, L"d.mp3"}}}}},
+        {L"catalog", F, L"c"}}},
+      {"names and paths outside any code page, and long",
+       {{L"Музыка Ελληνικά 音楽 " + emoji, F, L"D:\\Музыка\\",
+         {{L"日本語の歌.mp3", A, L"D:/Музыка/日本語の歌.mp3"}, {L"long", V, longPath}, {std::wstring(400, L'n'), P, L"n.jpg"}}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TreeView_DeleteAllItems(tree());
+    BuildTree(tree(), c.tree);
+    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"round.xml"), L"catalog"));
+    TreeView_DeleteAllItems(tree());
+    ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"round.xml"), L"catalog"));
+    EXPECT_EQ(ReadTree(tree()), Reversed(c.tree));
+    // The second trip restores the first order.
+    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"round.xml"), L"catalog"));
+    TreeView_DeleteAllItems(tree());
+    ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"round.xml"), L"catalog"));
+    EXPECT_EQ(ReadTree(tree()), c.tree);
+  }
+}
+
+TEST_F(CatalogFilesTest, LoadingReadsKindsRecordsAndImagesAndLeavesOutOnlyTheDocumentElement) {
+  ASSERT_TRUE(InitTreeImageList(host_->window()));
+  ASSERT_TRUE(WriteFileBytes(File(L"in.xml"),
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<Catalog>"
+                             "<WEBM parentname=\"pn\" branchname=\"radio\" branchpath=\"http://r/x\" parentpath=\"http://r\"/>"
+                             "<audio branchname=\"lower\"/>"
+                             "<Holiday branchpath=\"h\">"
+                             "<PICTURE branchname=\"p\" branchpath=\"p.jpg\"/>"
+                             "<VIDEO branchname=\"v\" branchpath=\"v.avi\"/>"
+                             "</Holiday>"
+                             "<PLAYLIST branchname=\"catalog\" branchpath=\"list.m3u\"/>"
+                             "<AUDIO branchname=\"s\" branchpath=\"s.mp3\"/>"
+                             "</Catalog>"));
+  AppendCatalogTreeItem(tree(), nullptr, F, L"kept", nullptr);
+  ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"in.xml"), L"catalog"));
+  // Missing attributes read as empty; unknown names are folders.
+  std::vector<TreeNode> expected = {
+      {L"kept", 0, L""},
+      {L"radio", W, L"http://r/x", {}, L"pn", L"http://r"},
+      {L"lower", F, L""},
+      {L"Holiday", F, L"h", {{L"p", P, L"p.jpg"}, {L"v", V, L"v.avi"}}},
+      {L"catalog", L, L"list.m3u"},
+      {L"s", A, L"s.mp3"},
+  };
+  EXPECT_EQ(ReadTree(tree(), true), expected);
+  HTREEITEM radio = TopItem(tree(), 1);
+  EXPECT_EQ(ItemImage(tree(), radio), 4);  // a web item from a file shows the video image
+  EXPECT_EQ(ItemImage(tree(), TopItem(tree(), 2)), 1);
+  EXPECT_EQ(ItemImage(tree(), ChildItem(tree(), TopItem(tree(), 3), 0)), 2);
+  EXPECT_EQ(ItemImage(tree(), TopItem(tree(), 4)), 3);
+  EXPECT_EQ(ItemImage(tree(), TopItem(tree(), 5)), 5);
+  const CatalogItem* record = GetTreeItemRecord(tree(), radio);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->name, L"pn");
+  EXPECT_EQ(record->parent, L"http://r");
+}
+
+TEST_F(CatalogFilesTest, BadFilesLoadNothingAndTheTreeKeepsWhatItHeld) {
+  const struct {
+    const char* what;
+    const char* bytes;  // null: no file
+  } cases[] = {
+      {"missing", nullptr},
+      {"empty", ""},
+      {"truncated", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CATALOG><PICTURE branchname=\"a\" branchpa"},
+      {"malformed", "<CATALOG><FOLDER0></CATALOG></FOLDER0>"},
+      {"not XML", "just some text"},
+  };
+  BuildTree(tree(), {{L"held", F, L"held", {{L"child", P, L"c.jpg"}}}});
+  const std::vector<TreeNode> before = ReadTree(tree());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::wstring path = File(L"bad.xml");
+    DeleteFileW(path.c_str());
+    if (c.bytes) ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+    EXPECT_FALSE(LoadCatalogIntoTree(tree(), path, L"catalog"));
+    EXPECT_FALSE(LoadExtensionsIntoTree(host_->extensions(), path, L"extension"));
+    EXPECT_EQ(ReadTree(tree()), before);
+    EXPECT_EQ(CountItems(host_->extensions()), 0);
+  }
+}
+
+TEST_F(CatalogFilesTest, TheExtensionTreeTakesKindsFromItsGroups) {
+  ASSERT_TRUE(InitTreeImageList(host_->window()));
+  ASSERT_TRUE(WriteFileBytes(File(L"ext.xml"),
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<EXTENSION><ExtList parentname=\"\" branchname=\"ExtList\" branchpath=\"\" parentpath=\"\">"
+                             "<FOLDER0 branchname=\"AUDIO\" branchpath=\"AUDIO\"><AUDIO branchname=\"mp3\" branchpath=\"*.mp3\"/></FOLDER0>"
+                             "<FOLDER1 branchname=\"Misc\" branchpath=\"Misc\"><PICTURE branchname=\"xyz\" branchpath=\"*.xyz\"/></FOLDER1>"
+                             "<FOLDER2 branchname=\"WEBM\"><FOLDER3 branchname=\"html\" branchpath=\"*.html\"/></FOLDER2>"
+                             "<FOLDER4 branchname=\"extlist\"><VIDEO branchname=\"VIDEO\" branchpath=\"VIDEO\"/></FOLDER4>"
+                             "</ExtList></EXTENSION>"));
+  HWND ext = host_->extensions();
+  ASSERT_TRUE(LoadExtensionsIntoTree(ext, File(L"ext.xml"), L"extension"));
+  std::vector<TreeNode> expected = {
+      {L"AUDIO", A, L"AUDIO", {{L"mp3", A, L"*.mp3"}}},
+      {L"Misc", F, L"Misc", {{L"xyz", F, L"*.xyz"}}},
+      // "extlist" in any case gives no item: its children go to the item
+      // before it on its level.
+      {L"WEBM", W, L"", {{L"html", W, L"*.html"}, {L"VIDEO", V, L"VIDEO"}}},
+  };
+  EXPECT_EQ(ReadTree(ext), expected);
+  EXPECT_EQ(ItemImage(ext, ChildItem(ext, TopItem(ext, 0), 0)), 5);
+  EXPECT_EQ(ItemImage(ext, ChildItem(ext, TopItem(ext, 1), 0)), 1);
+
+  // Written back and read again: the same tree, in reverse.
+  ASSERT_TRUE(WriteExtensionFile(ext, File(L"ext2.xml"), L""));
+  XmlElement root;
+  ASSERT_TRUE(ParseXmlFile(File(L"ext2.xml"), root));
+  EXPECT_EQ(root.name, L"EXTENSION");
+  ASSERT_EQ(root.children.size(), 1u);
+  EXPECT_EQ(root.children[0].name, L"ExtList");
+  EXPECT_EQ(Attribute(root.children[0], L"branchname"), L"ExtList");
+  TreeView_DeleteAllItems(ext);
+  ASSERT_TRUE(LoadExtensionsIntoTree(ext, File(L"ext2.xml"), L"extension"));
+  EXPECT_EQ(ReadTree(ext), Reversed(expected));
+}
+
+TEST_F(CatalogFilesTest, TheShippedExtensionListLoads) {
+  std::wstring shipped = ProgramFolder() + L"..\\Kelvane\\kelconfig\\Scripts\\dialogs\\extension.xml";
+  ASSERT_TRUE(LoadExtensionsIntoTree(host_->extensions(), shipped, L"extension"));
+  std::vector<TreeNode> groups = ReadTree(host_->extensions());
+  ASSERT_GE(groups.size(), 5u);
+  for (const TreeNode& group : groups) {
+    EXPECT_FALSE(group.children.empty()) << group;
+    for (const TreeNode& entry : group.children) EXPECT_EQ(entry.kind, group.kind) << entry;
+  }
+}
+
+// A failed save never costs the user's catalog, and it is reported.
+TEST_F(CatalogFilesTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
+  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
+  const std::string old = "<?xml version=\"1.0\"?><CATALOG><PICTURE branchname=\"old\"/></CATALOG>";
+  const struct {
+    const char* what;
+    void (*prepare)(const std::wstring& path);
+    void (*restore)(const std::wstring& path);
+  } cases[] = {
+      {"read-only catalog",
+       [](const std::wstring& p) { SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY); },
+       [](const std::wstring& p) { SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_NORMAL); }},
+      {"the document cannot be written beside it",
+       [](const std::wstring& p) { CreateDirectoryW((p + L".saving").c_str(), nullptr); },
+       [](const std::wstring& p) { RemoveDirectoryW((p + L".saving").c_str()); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::wstring path = File(L"user.xml");
+    ASSERT_TRUE(WriteFileBytes(path, old));
+    c.prepare(path);
+    EXPECT_FALSE(WriteCatalogFile(tree(), path, L"catalog"));
+    c.restore(path);
+    EXPECT_EQ(ReadFileBytes(path), old);
+  }
+  EXPECT_FALSE(WriteCatalogFile(tree(), File(L"no such folder\\c.xml"), L"catalog"));
+  EXPECT_FALSE(FileExists(File(L"no such folder\\c.xml")));
+  CreateDirectoryW(File(L"a folder").c_str(), nullptr);
+  EXPECT_FALSE(WriteCatalogFile(tree(), File(L"a folder"), L"catalog"));
+
+  // A good save replaces the file and leaves nothing beside it.
+  std::wstring path = File(L"user.xml");
+  ASSERT_TRUE(WriteCatalogFile(tree(), path, L"catalog"));
+  XmlElement root;
+  ASSERT_TRUE(ParseXmlFile(path, root));
+  ASSERT_EQ(root.children.size(), 1u);
+  EXPECT_EQ(Attribute(root.children[0], L"branchname"), L"new");
+  EXPECT_FALSE(FileExists(path + L".saving"));
+}
+
+// 5,000 levels: loaded from a DOM and saved on a stack far smaller than one
+// frame per level would need.
+TEST_F(CatalogFilesTest, ADeepCatalogLoadsAndSavesWithoutRecursion) {
+  const int depth = 5000;
+  std::wstring path = File(L"deep.xml");
+  int items = 0;
+  bool saved = false;
+  ASSERT_TRUE(RunOnSmallStack(
+      [&] {
+        TreeHost host;
+        Tam_MSXMLParser parser;
+        parser.New_Document();
+        parser.Add_LastChild(L"CATALOG");
+        for (int i = 0; i < depth; ++i) {
+          parser.Add_LastChild(L"FOLDER0");
+          parser.Set_Attribute(L"branchname", L"level" + std::to_wstring(i));
+        }
+        parser.Add_LastChild(L"AUDIO");
+        parser.Set_Attribute(L"branchname", L"deep.mp3");
+        parser.Go_Ancestor(L"CATALOG");
+        ComPtr<IXMLDOMNode> root = parser.Get_CurrentNode();
+        FillCatalogTree(host.catalog(), nullptr, root.Get());
+        items = CountItems(host.catalog());
+        saved = WriteCatalogFile(host.catalog(), path, L"catalog");
+        // The control frees its items one level at a time; spare it.
+        HTREEITEM item = TreeView_GetRoot(host.catalog());
+        std::vector<HTREEITEM> chain;
+        for (; item; item = TreeView_GetChild(host.catalog(), item)) chain.push_back(item);
+        for (size_t i = chain.size(); i-- > 0;) TreeView_DeleteItem(host.catalog(), chain[i]);
+      },
+      256 * 1024));
+  EXPECT_EQ(items, depth + 1);
+  ASSERT_TRUE(saved);
+  // The file holds the whole chain (read by text: the DOM here stops parsing
+  // a few hundred levels down).
+  std::string bytes = ReadFileBytes(path);
+  size_t count = 0;
+  for (size_t at = bytes.find("<FOLDER"); at != std::string::npos; at = bytes.find("<FOLDER", at + 1)) ++count;
+  EXPECT_EQ(count, static_cast<size_t>(depth));
+  EXPECT_NE(bytes.find("FOLDER4999"), std::string::npos);
+  EXPECT_NE(bytes.find("branchname=\"deep.mp3\""), std::string::npos);
+  // Loading it ends normally either way.
+  ASSERT_TRUE(RunOnSmallStack(
+      [&] {
+        TreeHost host;
+        LoadCatalogIntoTree(host.catalog(), path, L"catalog");
+        HTREEITEM item = TreeView_GetRoot(host.catalog());
+        std::vector<HTREEITEM> chain;
+        for (; item; item = TreeView_GetChild(host.catalog(), item)) chain.push_back(item);
+        for (size_t i = chain.size(); i-- > 0;) TreeView_DeleteItem(host.catalog(), chain[i]);
+      },
+      256 * 1024));
+}
+
+}  // namespace
