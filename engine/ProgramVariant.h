@@ -1,4 +1,5 @@
 #pragma once
+#include <windows.h>
 
 // What differs between the screen saver (kel) and the wallpaper program
 // (kelwall). Each program links exactly one body of these hooks.
@@ -25,3 +26,19 @@ bool DialogCanPlayDuringShow();
 // Run-loop hooks around the frames of a show.
 void ReplaceSystemScreenSaver();
 void RestoreSystemScreenSaver();
+
+// Worker-thread constructor step, after the random seed is set and before the
+// settings are read.
+void PrepareShowWindow(HWND window);
+
+// Runs on the window thread when a stop is requested while the show's frames
+// run, with the frame step held off (engine/ShowRequests.h).
+void OnShowStopRequested();
+
+// The saver state's frame step before its own frame work; may clear the
+// state's active flag.
+void SaverStateFrameStep(bool& active);
+
+// The end of every playback options build (media/VisualOptions.h), after the
+// mute is applied; mode is the VisualMode the options were built for.
+void AddPlaybackOptionsTail(int mode);

@@ -1,6 +1,9 @@
 // The screen saver's side of the program variant hooks.
 #include "engine/ProgramVariant.h"
 
+#include "engine/Settings.h"
+#include "media/VlcPlayer.h"
+
 bool IsWallpaperProgram() { return false; }
 
 int DefaultVisualIndex() { return 1; }  // Local Image
@@ -16,3 +19,16 @@ void ReplaceSystemScreenSaver() {}
 void RestoreSystemScreenSaver() {}
 
 bool DialogCanPlayDuringShow() { return false; }
+
+void PrepareShowWindow(HWND) {}
+
+void OnShowStopRequested() {}
+
+void SaverStateFrameStep(bool&) {}
+
+// The saver lets the system's screen saver and power saving alone while it
+// plays.
+void AddPlaybackOptionsTail(int) {
+  CurrentPowerIndex = PowerIndexUsePower;
+  GetVlcPlayer().AddOption("no-disable-screensaver");
+}
