@@ -175,6 +175,52 @@ TEST_P(WallpaperLayer, VideoIsSeenOnTheDesktopBehindAnotherWindow) {
   if (HasFailure()) KeepPicture(bottom, std::string(route.name) + "-lowered");
 }
 
+// The desktop comes back when the wallpaper's player is done with it, and a
+// plain item on the same player is no wallpaper.
+TEST_F(WallpaperLayer, DesktopComesBackWhenTheWallpaperEnds) {
+  BridgeLog log;
+  instance_ = api_->libvlc_new(0, nullptr);
+  ASSERT_NE(instance_, nullptr);
+  const RECT middle = {0, 150, 1024, 620};
+  auto videoShare = [&] {
+    ScreenCapture shot;
+    int total = 0;
+    int green = shot.Count(middle, 16, IsVideoGreen, &total);
+    return total ? green * 100 / total : 0;
+  };
+  for (int round = 0; round < 2; ++round) {
+    player_ = api_->libvlc_media_player_new(instance_);
+    ASSERT_NE(player_, nullptr);
+    api_->libvlc_video_set_mouse_input(player_, 0);
+    libvlc_media_t* media = api_->libvlc_media_new_path(instance_, WideToUtf8(clip_).c_str());
+    api_->libvlc_media_add_option(media, ":video-wallpaper");
+    api_->libvlc_media_player_set_media(player_, media);
+    api_->libvlc_media_release(media);
+    ASSERT_EQ(api_->libvlc_media_player_play(player_), 0);
+    EXPECT_TRUE(WaitUntil(10000, [&] { return videoShare() >= 90; })) << round << ": the wallpaper is not seen";
+
+    if (round == 0) {
+      // Released: the layer goes.
+      api_->libvlc_media_player_stop(player_);
+      api_->libvlc_media_player_release(player_);
+      player_ = nullptr;
+    } else {
+      // The same player on an item without the option: not drawn as the
+      // wallpaper, and the layer goes.
+      log.Clear();
+      libvlc_media_t* plain = api_->libvlc_media_new_path(instance_, WideToUtf8(clip_).c_str());
+      api_->libvlc_media_player_set_media(player_, plain);
+      api_->libvlc_media_release(plain);
+      api_->libvlc_media_player_stop(player_);
+      api_->libvlc_media_player_play(player_);
+      EXPECT_TRUE(log.Calls("libvlc_media_player_set_xwindow").empty());
+      api_->libvlc_media_player_stop(player_);
+    }
+    EXPECT_TRUE(WaitUntil(5000, [&] { return videoShare() < 5; })) << round << ": the wallpaper stays on the desktop";
+    if (HasFailure()) KeepPicture(ScreenCapture(), "ended-" + std::to_string(round));
+  }
+}
+
 const WallpaperRoute kRoutes[] = {
     {"media_option", nullptr, "video-wallpaper"},
     {"library_argument", "--video-wallpaper", nullptr},
