@@ -12,6 +12,7 @@
 #include "engine/Logic.h"
 #include "engine/MessageBoxWatcher.h"
 #include "engine/ScrSvrThread.h"
+#include "engine/ShowFixture.h"
 #include "engine/ShowRequests.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
@@ -356,4 +357,22 @@ TEST_F(ControlWindowTable, TrayIconIsAddedRemovedAndAddedAgainForANewShell) {
     EXPECT_FALSE(IconIsThere(window));
   }
   EXPECT_FALSE(IconIsThere(window));
+}
+
+// ---- "Advance" on a show ---------------------------------------------------
+
+using AdvanceOnAShow = ShowFixture;
+
+// The window thread's command leaves the machine alone; the show's next frame
+// takes it.
+TEST_F(AdvanceOnAShow, TheNextFrameTakesTheCommand) {
+  Build();
+  for (int i = 0; i < 3; ++i) Step();
+  Step(1.1);
+  Step();
+  ASSERT_EQ(CurrentState(), L"SaverState");
+  ControlWndProc(window, WM_COMMAND, IDC_ADVANCE, 0);
+  EXPECT_EQ(CurrentState(), L"SaverState");
+  RunShowRequests();  // as the worker does first in each frame
+  EXPECT_EQ(CurrentState(), L"IntroState");
 }
