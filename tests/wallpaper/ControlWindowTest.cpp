@@ -376,3 +376,18 @@ TEST_F(AdvanceOnAShow, TheNextFrameTakesTheCommand) {
   RunShowRequests();  // as the worker does first in each frame
   EXPECT_EQ(CurrentState(), L"IntroState");
 }
+
+// The dialog's playback commands and "Close" wait for the show's next frame
+// as well; "Close" then asks the show's window to close.
+TEST_F(AdvanceOnAShow, PlaybackCommandsAndCloseWaitForTheNextFrame) {
+  Build();
+  Step();
+  RequestPlaybackPause(true);
+  RequestShowClose();
+  MSG msg;
+  EXPECT_TRUE(trace.Matching(L"pause").empty());
+  EXPECT_FALSE(PeekMessageW(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  RunShowRequests();
+  EXPECT_EQ(trace.Matching(L"pause player 1").size(), 1u);
+  EXPECT_TRUE(PeekMessageW(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+}
