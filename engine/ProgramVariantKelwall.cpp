@@ -6,6 +6,7 @@
 #include "engine/Settings.h"
 #include "media/VisualOptions.h"
 #include "media/VlcPlayer.h"
+#include "platform/Trace.h"
 
 bool IsWallpaperProgram() { return true; }
 
@@ -24,16 +25,18 @@ bool DialogCanPlayDuringShow() { return true; }
 // The control window's "State" menu is not offered in the wallpaper; its
 // command still works when sent.
 void PrepareShowWindow(HWND window) {
-  if (HMENU menu = GetMenu(window)) {
-    RemoveMenu(menu, 1, MF_BYPOSITION);
-    DrawMenuBar(window);
-  }
+  // No redraw: the window is never shown, and a redraw would be a message
+  // sent to the window thread from this one.
+  if (HMENU menu = GetMenu(window)) RemoveMenu(menu, 1, MF_BYPOSITION);
 }
 
 // A wallpaper that closes because another one runs leaves that one's picture
 // alone.
 void OnShowStopRequested() {
-  if (!WasScrSvrSecondInstanceFound()) KEL_Logic::ShowLoadingPicture();
+  if (WasScrSvrSecondInstanceFound()) return;
+  Trace(L"stop: loading picture");
+  KEL_Logic::ShowLoadingPicture();
+  Trace(L"stop: loading picture up");
 }
 
 // Every item but the loading picture plays as the wallpaper, with the

@@ -205,8 +205,8 @@ void CScrSvrThread::Run() {
       elapsedTime_ = CHighResTimer::GetElapsedTime();
       app_->FrameMove(appTime_, elapsedTime_);
       if (CScrSvrDevice* device = GetScrSvrDevice()) device->RenderFrame();
+      Trace(L"frame %d", ++frame);
     }
-    Trace(L"frame %d", ++frame);
     Sleep(66);
   }
   {

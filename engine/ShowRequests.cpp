@@ -8,6 +8,9 @@
 
 #include "engine/ScrSvrApp.h"
 #include "engine/ScrSvrMachine.h"
+#include "engine/ScrSvrThread.h"
+#include "media/ListPlayer.h"
+#include "media/MediaKind.h"
 #include "media/VlcPlayer.h"
 #include "platform/Trace.h"
 
@@ -69,6 +72,31 @@ void RequestShowAdvance() {
 
 void ApplyMute(bool mute) {
   PostShowRequest([mute] { GetVlcPlayer().SetMute(mute); });
+}
+
+void RequestPlaybackPause(bool pause) {
+  PostShowRequest([pause] {
+    if (GetCurrentMediaKind() == MediaKindWebMedia)
+      PauseListPlayer(pause);
+    else
+      PausePlayer(pause);
+  });
+}
+
+void RequestPlaybackStop() {
+  PostShowRequest([] {
+    if (GetCurrentMediaKind() == MediaKindWebMedia)
+      StopListPlayer();
+    else
+      StopPlayer();
+  });
+}
+
+void RequestShowClose() {
+  RequestPlaybackStop();
+  PostShowRequest([] {
+    if (CScrSvrThread* thread = GetScrSvrThread()) PostMessageW(thread->GetWindow(), WM_CLOSE, 0, 0);
+  });
 }
 
 ShowFrameLock::ShowFrameLock() {

@@ -23,6 +23,15 @@ void RequestShowAdvance();
 // Sets the running media player's mute at the show's next frame.
 void ApplyMute(bool mute);
 
+// The settings dialog's playback commands on the running show (the wallpaper's
+// dialog): the item that plays, through the list player for web media.
+void RequestPlaybackPause(bool pause);
+void RequestPlaybackStop();
+
+// The wallpaper dialog's "Close": playback stops at the next frame, then the
+// show's window is asked to close, which ends the program.
+void RequestShowClose();
+
 // Held by the worker around each frame step, and by the window thread while
 // it stops the show. A thread that waits for it still handles the messages
 // sent to its windows: the holder may be sending to them.

@@ -138,3 +138,52 @@ TEST_F(WallpaperIdle, AStateNotYetInitialisedDoesNothing) {
   EXPECT_TRUE(trace.Matching(L"idle").empty());
   EXPECT_FALSE(IsLoadingPicturePending());
 }
+
+namespace {
+
+// A top-level window whose thread stops handling messages for a while.
+struct HungWindow {
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DWORD hangMs = 0;
+  HWND window = nullptr;
+};
+
+DWORD WINAPI RunHungWindow(LPVOID parameter) {
+  HungWindow* hung = static_cast<HungWindow*>(parameter);
+  hung->window = CreateWindowW(L"KelwallTestMonitor", L"hung", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               nullptr, nullptr);
+  SetEvent(hung->ready);
+  Sleep(hung->hangMs);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  DestroyWindow(hung->window);
+  return 0;
+}
+
+}  // namespace
+
+// One window that does not answer cannot hold the wallpaper in its idle step.
+TEST_F(WallpaperIdle, AHungWindowDoesNotHoldTheMonitorPowerRequest) {
+  StepToTheSaver();
+  setting.SetText(L"C:\\Kelvane\\kel.scr");
+  ReplaceSystemScreenSaver();
+  ASSERT_TRUE(IsSaverSwapped());
+  HungWindow hung;
+  hung.hangMs = 8000;
+  HANDLE thread = CreateThread(nullptr, 0, RunHungWindow, &hung, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(hung.ready, 5000), WAIT_OBJECT_0);
+
+  systemSaver.Set(true);
+  SetLoadingPicturePending(false);
+  CurrentPowerIndex = PowerIndexScreenSaver;
+  DWORD start = GetTickCount();
+  Step();
+  DWORD took = GetTickCount() - start;
+  EXPECT_EQ(PostedCloses(), 1);
+  EXPECT_EQ(g_monitorPowerRequests, 1);  // the answering window still got it
+  EXPECT_LT(took, 4000u);
+  WaitForSingleObject(thread, 15000);
+  CloseHandle(thread);
+  CloseHandle(hung.ready);
+  RestoreSystemScreenSaver();
+}
