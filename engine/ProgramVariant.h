@@ -40,3 +40,19 @@ void OnDialogSaved();
 void OnDialogMuteClicked(bool muted);
 // Whether "Close" ends the program (after stopping playback and saving).
 bool DialogCloseEndsProgram();
+
+// Worker-thread constructor step, after the random seed is set and before the
+// settings are read.
+void PrepareShowWindow(HWND window);
+
+// Runs on the window thread when a stop is requested while the show's frames
+// run, with the frame step held off (engine/ShowRequests.h).
+void OnShowStopRequested();
+
+// The saver state's frame step before its own frame work; may clear the
+// state's active flag.
+void SaverStateFrameStep(bool& active);
+
+// The end of every playback options build (media/VisualOptions.h), after the
+// mute is applied; mode is the VisualMode the options were built for.
+void AddPlaybackOptionsTail(int mode);

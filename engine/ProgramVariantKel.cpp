@@ -3,6 +3,8 @@
 
 #include <initializer_list>
 
+#include "engine/Settings.h"
+#include "media/VlcPlayer.h"
 #include "resources/ResourceIds.h"
 
 bool IsWallpaperProgram() { return false; }
@@ -39,3 +41,16 @@ void OnDialogSaved() {}
 void OnDialogMuteClicked(bool) {}
 
 bool DialogCloseEndsProgram() { return false; }
+
+void PrepareShowWindow(HWND) {}
+
+void OnShowStopRequested() {}
+
+void SaverStateFrameStep(bool&) {}
+
+// The saver lets the system's screen saver and power saving alone while it
+// plays.
+void AddPlaybackOptionsTail(int) {
+  CurrentPowerIndex = PowerIndexUsePower;
+  GetVlcPlayer().AddOption("no-disable-screensaver");
+}

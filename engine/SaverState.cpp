@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "engine/ProgramVariant.h"
 #include "engine/SaverActions.h"
 #include "engine/ScrSvrMachine.h"
 #include "engine/SystemParams.h"
@@ -90,5 +91,7 @@ void CSaverState::Shutdown() {
 bool CSaverState::HandleEvent3(int, int, int, int) { return true; }
 
 void CSaverState::FrameMove(double time, double elapsed) {
-  if (IsInitialised()) OnFrame(time, elapsed);
+  if (!IsInitialised()) return;
+  SaverStateFrameStep(active_);
+  OnFrame(time, elapsed);
 }

@@ -15,6 +15,7 @@
 #include "engine/ScrSvrApp.h"
 #include "engine/ScrSvrDevice.h"
 #include "engine/Settings.h"
+#include "engine/ShowRequests.h"
 #include "engine/StartupError.h"
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
@@ -28,6 +29,11 @@ CScrSvrThread* g_thread = nullptr;
 struct StopFlag {
   CRITICAL_SECTION lock;
   bool requested = false;
+  // Set by the run loop when the single-instance check fails.
+  bool secondInstanceFound = false;
+  // True from the first frame until the frame loop has ended; changed only
+  // with the frame lock held.
+  bool framesRunning = false;
   StopFlag() { InitializeCriticalSection(&lock); }
   // Never deleted: it must outlive every thread object.
 };
@@ -67,6 +73,30 @@ bool IsScrSvrStopRequested() {
   return requested;
 }
 
+void SetScrSvrSecondInstanceFound() {
+  StopFlag& flag = Stop();
+  EnterCriticalSection(&flag.lock);
+  flag.secondInstanceFound = true;
+  LeaveCriticalSection(&flag.lock);
+}
+
+bool WasScrSvrSecondInstanceFound() {
+  StopFlag& flag = Stop();
+  EnterCriticalSection(&flag.lock);
+  bool found = flag.secondInstanceFound;
+  LeaveCriticalSection(&flag.lock);
+  return found;
+}
+
+// The program's stop step (the wallpaper's loading picture) runs once, only
+// while frames run, and never inside a frame step.
+void StopScrSvrShow() {
+  ShowFrameLock frame;
+  bool first = !IsScrSvrStopRequested();
+  RequestScrSvrStop();
+  if (first && Stop().framesRunning) OnShowStopRequested();
+}
+
 CScrSvrThread* GetScrSvrThread() { return g_thread; }
 
 CScrSvrThread::CScrSvrThread(HWND window) : window_(window) {
@@ -89,6 +119,7 @@ void CScrSvrThread::Build() {
   timeBeginPeriod(1);
   timerPeriodSet_ = true;
   std::srand(static_cast<unsigned>(std::time(nullptr)));
+  PrepareShowWindow(window_);
   LoadSettings();
   Trace(L"build: settings");
   player_ = new KEL_TamListPlayer();
@@ -153,20 +184,36 @@ void CScrSvrThread::Run() {
     // ownerless box topmost on Windows and on Wine alike (Wine ignores
     // MB_TOPMOST); with no owner it disables nothing.
     MessageBoxW(nullptr, L"Only one instance allowed!", L"Kelvane Error!", MB_ICONWARNING | MB_SYSTEMMODAL);
-    secondInstanceFound_ = true;
+    SetScrSvrSecondInstanceFound();
     PostMessageW(window_, WM_CLOSE, 0, 0);
     return;
   }
   ReplaceSystemScreenSaver();
+  {
+    ShowFrameLock frame;
+    Stop().framesRunning = true;
+  }
   while (!IsStopRequested()) {
-    RunFrame();
+    {
+      ShowFrameLock held;
+      // A stop taken while this frame waited for the lock: its loading
+      // picture stays up.
+      if (IsStopRequested()) break;
+      RunFrame();
+    }
     Sleep(66);
+  }
+  {
+    ShowFrameLock frame;
+    Stop().framesRunning = false;
+    DropShowRequests();
   }
   RestoreSystemScreenSaver();
   Trace(L"run: stopped");
 }
 
 void CScrSvrThread::RunFrame() {
+  RunShowRequests();
   appTime_ = CHighResTimer::GetTime();
   elapsedTime_ = CHighResTimer::GetElapsedTime();
   app_->FrameMove(appTime_, elapsedTime_);
@@ -178,7 +225,7 @@ void CScrSvrThread::Render(IDirect3DDevice9* device) {
   if (app_) app_->FrameRender(device, appTime_, elapsedTime_);
 }
 
-void CScrSvrThread::RequestStop() { RequestScrSvrStop(); }
+void CScrSvrThread::RequestStop() { StopScrSvrShow(); }
 
 bool CScrSvrThread::IsStopRequested() { return IsScrSvrStopRequested(); }
 
@@ -223,12 +270,19 @@ DWORD WINAPI ScrSvrThreadProc(LPVOID parameter) {
 
 HANDLE StartScrSvrThread(HWND window, DWORD* threadId) {
   ClearScrSvrStopRequest();
+  {
+    StopFlag& flag = Stop();
+    EnterCriticalSection(&flag.lock);
+    flag.secondInstanceFound = false;
+    LeaveCriticalSection(&flag.lock);
+  }
+  DropShowRequests();
   *threadId = 0;
   return CreateThread(nullptr, 0, ScrSvrThreadProc, window, 0, threadId);
 }
 
 void StopScrSvrThread(HANDLE thread) {
-  RequestScrSvrStop();
+  StopScrSvrShow();
   if (!thread) return;
   for (;;) {
     DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);

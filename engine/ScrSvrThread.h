@@ -11,6 +11,12 @@ class Tam_Randomizer;
 // The worker-thread object: builds every runtime object of the show in a fixed
 // order, runs the frame loop until told to stop, and tears down in reverse.
 // Exactly one exists while a show runs.
+// Beside the process-wide stop flag, so the window thread never reads the
+// worker object: whether this process's show found another instance running.
+// Cleared when a worker starts.
+bool WasScrSvrSecondInstanceFound();
+void SetScrSvrSecondInstanceFound();
+
 class CScrSvrThread {
  public:
   // Throws StartupError when COM, Direct3D or the device is refused, after
@@ -29,7 +35,7 @@ class CScrSvrThread {
   bool IsStopRequested();
   HWND GetWindow() const { return window_; }
   bool HasCursorMoved();
-  bool WasSecondInstanceFound() const { return secondInstanceFound_; }
+  bool WasSecondInstanceFound() const { return WasScrSvrSecondInstanceFound(); }
 
   CScrSvrApp* GetApp() const { return app_; }
 
@@ -46,7 +52,6 @@ class CScrSvrThread {
   double appTime_ = 0.0;
   double elapsedTime_ = 0.0;
   int frame_ = 0;
-  bool secondInstanceFound_ = false;
   bool comInitialised_ = false;
   bool timerPeriodSet_ = false;
 };
@@ -63,6 +68,10 @@ DWORD WINAPI ScrSvrThreadProc(LPVOID parameter);
 void RequestScrSvrStop();
 void ClearScrSvrStopRequest();
 bool IsScrSvrStopRequested();
+
+// The window thread's stop request: sets the flag and, the first time while
+// the show's frames run, takes the program's stop step between two frames.
+void StopScrSvrShow();
 
 // Starts the worker on the window (clearing any earlier stop request) and
 // returns its handle, or null.

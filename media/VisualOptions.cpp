@@ -1,5 +1,6 @@
 #include "media/VisualOptions.h"
 
+#include "engine/ProgramVariant.h"
 #include "engine/Settings.h"
 #include "media/Randomizer.h"
 #include "media/VlcPlayer.h"
@@ -37,6 +38,7 @@ const char* EffectOf(VisualMode mode) {
 
 void ApplyVisualOptions(VisualMode mode) {
   if (mode == VisualModeKeep) return;
+  const VisualMode originalMode = mode;  // Random is drawn below
   CVlcPlayer& vlc = GetVlcPlayer();
   bool resetCache = ResetCache;
   vlc.ClearOptions();
@@ -76,6 +78,5 @@ void ApplyVisualOptions(VisualMode mode) {
   vlc.AddOption("ignore-config");
   if (resetCache) vlc.AddOption("reset-plugins-cache");
   vlc.SetMute(MuteAudio);
-  CurrentPowerIndex = PowerIndexUsePower;
-  vlc.AddOption("no-disable-screensaver");
+  AddPlaybackOptionsTail(originalMode);
 }

@@ -8,6 +8,7 @@
 #include "engine/Logic.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/Settings.h"
+#include "engine/ShowRequests.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
 #include "platform/ComPtr.h"
@@ -136,27 +137,29 @@ void CConfigDialog::PlaySelectedItem() {
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
   int kind = audio ? MediaKindAudio : MediaKindVideo;
-  ApplyVisualOptionsForKind(kind);
-  PlayFile(path);
-  SetDialogPlayKind(kind);
+  // The player is the show's: the worker plays the item at its next frame.
+  PostShowRequest([path, kind] {
+    ApplyVisualOptionsForKind(kind);
+    PlayFile(path);
+    SetDialogPlayKind(kind);
+  });
 }
 
 void TogglePreviewPause() {
   if (!ShowIsRunning()) return;
-  const int kPaused = 4;  // libvlc's player state
-  bool pause = GetPlayerState() != kPaused;
-  if (GetCurrentMediaKind() == MediaKindWebMedia)
-    PauseListPlayer(pause);
-  else
-    PausePlayer(pause);
+  PostShowRequest([] {
+    const int kPaused = 4;  // libvlc's player state
+    bool pause = GetPlayerState() != kPaused;
+    if (GetCurrentMediaKind() == MediaKindWebMedia)
+      PauseListPlayer(pause);
+    else
+      PausePlayer(pause);
+  });
 }
 
 void StopPreview() {
   if (!ShowIsRunning()) return;
-  if (GetCurrentMediaKind() == MediaKindWebMedia)
-    StopListPlayer();
-  else
-    StopPlayer();
+  RequestPlaybackStop();
 }
 
 void CConfigDialog::ShowHtmlPage(const wchar_t* url) {

@@ -7,6 +7,7 @@
 
 #include "engine/ProgramVariant.h"
 #include "engine/ScrSvrThread.h"
+#include "engine/ShowRequests.h"
 #include "resources/ResourceIds.h"
 #include "settings_dialog/CatalogAdditions.h"
 #include "settings_dialog/CatalogTree.h"
@@ -50,13 +51,14 @@ void SaveAndClose(HWND dialog, CConfigDialog* object) {
   EndDialog(dialog, 1);
 }
 
+// The show stops its playback at its next frame and then closes its window,
+// which ends the program; the settings and the catalog are saved meanwhile.
 void CloseProgram(CConfigDialog* object) {
-  StopPreview();
+  if (GetScrSvrThread()) RequestShowClose();
   if (object) {
     object->SaveSettings();
     object->SaveCatalogTree();
   }
-  if (CScrSvrThread* thread = GetScrSvrThread()) PostMessageW(thread->GetWindow(), WM_CLOSE, 0, 0);
 }
 
 void DropFiles(HWND dialog, HDROP drop) {

@@ -8,7 +8,16 @@
 //   kel_demo_media close
 //     closes a running show the way a key press does.
 //   kel_demo_media cancel-dialog
-//     closes an open settings dialog with its Cancel button.
+//     closes an open settings dialog with its Cancel button;
+//   kel_demo_media setup-wallpaper <install folder> [catalog to use]
+//     the same as setup for kelwall.exe, whose visualisation and power
+//     settings are its own: the media alone, and it never gives way to the
+//     system's saver;
+//   kel_demo_media tray-double-click
+//     sends kelwall's control window what a double click on its tray icon
+//     sends (it opens the settings dialog);
+//   kel_demo_media close-wallpaper
+//     closes a running kelwall.exe the way its dialog's Close does.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +32,7 @@
 #include "media/CatalogFixtures.h"
 #include "support/MediaFixtures.h"
 #include "support/TestPaths.h"
+#include "wallpaper/TrayIcon.h"
 
 namespace {
 
@@ -108,6 +118,38 @@ int Visual(const wchar_t* mode) {
   return 0;
 }
 
+int SetupWallpaper(const std::wstring& install, const wchar_t* userCatalog) {
+  int result = Setup(install, userCatalog);
+  if (result != 0) return result;
+  RegistryKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) !=
+      ERROR_SUCCESS)
+    return 1;
+  // Pictures are drawn in the show's own window, which kelwall keeps hidden;
+  // what libvlc plays is what the desktop shows.
+  SetDword(key, L"WP_CurrentVisualIndex", 0);
+  SetDword(key, L"WP_CurrentPowerIndex", 0);
+  return 0;
+}
+
+// kelwall's hidden control window.
+HWND WallpaperWindow() { return FindWindowW(L"KelvaneAsApp", nullptr); }
+
+int TrayDoubleClick() {
+  HWND window = WallpaperWindow();
+  if (!window) return 1;
+  // The icon's callback message, as the shell posts it.
+  PostMessageW(window, CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+  return 0;
+}
+
+int CloseWallpaper() {
+  HWND window = WallpaperWindow();
+  if (!window) return 1;
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  return 0;
+}
+
 int Close() {
   HWND window = FindWindowW(kScreenSaverWindowClass, nullptr);
   if (!window) return 1;
@@ -130,6 +172,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"visual" && argc > 2) return Visual(argv[2]);
   if (command == L"close") return Close();
   if (command == L"cancel-dialog") return CancelDialog();
-  fwprintf(stderr, L"usage: kel_demo_media setup <install folder> [catalog] | visual <mode> | close | cancel-dialog\n");
+  if (command == L"setup-wallpaper" && argc > 2) return SetupWallpaper(argv[2], argc > 3 ? argv[3] : nullptr);
+  if (command == L"tray-double-click") return TrayDoubleClick();
+  if (command == L"close-wallpaper") return CloseWallpaper();
+  fwprintf(stderr,
+           L"usage: kel_demo_media setup|setup-wallpaper <install folder> [catalog] | visual <mode> | close | "
+           L"cancel-dialog | tray-double-click | close-wallpaper\n");
   return 2;
 }

@@ -10,6 +10,11 @@
  *   draws Direct3D there, the client window over it), looked up again at each
  *   start of playback; libvlc's windows there let keys and the mouse
  *   through to Wine's window (x11window.c);
+ * - a player whose library instance was made with "--video-wallpaper", or
+ *   whose media carries the option "video-wallpaper", draws into the desktop
+ *   layer (desktoplayer.c), a full-screen X window under every other window,
+ *   whatever window it was given: libvlc's wallpaper mode exists on Windows
+ *   only, and under Wine the show must still be seen behind other programs;
  * - when KEL_VLC_BRIDGE_OUTPUT is "dummy", libvlc gets the dummy audio and
  *   video outputs, so tests need no sound card and open no window;
  * - when KEL_VLC_BRIDGE_LOG names a file, one line per call is appended to
@@ -24,6 +29,8 @@
 #include <windows.h>
 
 #include <vlc/vlc.h>
+
+#include "wallpaper.h"
 
 /* kernel32's Wine extension; the result is freed with HeapFree. */
 extern char *CDECL wine_get_unix_file_name(LPCWSTR dos);
@@ -322,6 +329,29 @@ static libvlc_media_player_t *list_player_output(libvlc_media_list_player_t *lis
     return pair_get(list_players, list_player);
 }
 
+/* ---- wallpapers ---- */
+
+static BOOL dummy_outputs(void)
+{
+    const char *const *args;
+    return output_args(&args) > 0;
+}
+
+/* The player draws into the desktop layer. With the dummy outputs nothing is
+   drawn, so no layer is made; the log still tells that it was asked for. */
+static void bind_desktop_layer(libvlc_media_player_t *player)
+{
+    unsigned long layer = dummy_outputs() ? 0 : wallpaper_take_layer(player);
+    line_t line;
+    if (log_begin(&line, "libvlc_media_player_set_xwindow")) {
+        line_pointer(&line, player);
+        line_text(&line, "video-wallpaper");
+        line_number(&line, (long long)layer);
+        log_end(&line);
+    }
+    if (layer) libvlc_media_player_set_xwindow(player, (uint32_t)layer);
+}
+
 /* x11window.c */
 extern unsigned long bridge_x11_drawing_window(unsigned long whole);
 extern void bridge_x11_pass_input_through(unsigned long drawing, unsigned long whole);
@@ -334,10 +364,17 @@ static ULONG_PTR whole_window(void *hwnd)
 /* Wine makes the window that Direct3D draws into when the device is created,
    after the player was bound; so the window is looked up again right before
    each start. */
-static void rebind_window(libvlc_media_player_t *player)
+static void rebind_window(libvlc_media_player_t *player, libvlc_media_t *media)
 {
-    void *hwnd = player ? remembered_window(player) : NULL;
+    void *hwnd;
     ULONG_PTR whole, drawing;
+    if (!player) return;
+    if (wallpaper_plays(player, media)) {
+        bind_desktop_layer(player);
+        return;
+    }
+    wallpaper_leave_layer(player);
+    hwnd = remembered_window(player);
     if (!hwnd) return;
     whole = whole_window(hwnd);
     drawing = bridge_x11_drawing_window(whole);
@@ -377,6 +414,7 @@ libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
     for (i = 0; i < extra; ++i) args[argc + i] = outputs[i];
     args[argc + extra] = NULL;
     instance = fail_new() ? NULL : libvlc_new(argc + extra, args);
+    wallpaper_instance_made(instance, argc, argv);
 
     if (log_begin(&line, "libvlc_new")) {
         for (i = 0; i < argc + extra; ++i) line_text(&line, args[i]);
@@ -399,6 +437,7 @@ libvlc_media_t *CDECL bridge_media_new_path(libvlc_instance_t *instance, const c
     char *mapped = unix_path(path);
     libvlc_media_t *media = libvlc_media_new_path(instance, mapped ? mapped : path);
     line_t line;
+    wallpaper_media_made(media);
     if (log_begin(&line, "libvlc_media_new_path")) {
         line_text(&line, path);
         line_text(&line, mapped ? mapped : path);
@@ -419,6 +458,7 @@ libvlc_media_t *CDECL bridge_media_new_location(libvlc_instance_t *instance, con
     libvlc_media_t *media =
         mapped ? libvlc_media_new_path(instance, mapped) : libvlc_media_new_location(instance, location);
     line_t line;
+    wallpaper_media_made(media);
     if (log_begin(&line, "libvlc_media_new_location")) {
         line_text(&line, location);
         line_text(&line, mapped ? mapped : location);
@@ -439,6 +479,7 @@ void CDECL bridge_media_add_option(libvlc_media_t *media, const char *option)
         line_text(&line, option);
         log_end(&line);
     }
+    wallpaper_media_option(media, option);
     libvlc_media_add_option(media, option);
 }
 
@@ -458,6 +499,7 @@ libvlc_time_t CDECL bridge_media_get_duration(libvlc_media_t *media)
 libvlc_media_player_t *CDECL bridge_media_player_new(libvlc_instance_t *instance)
 {
     libvlc_media_player_t *player = libvlc_media_player_new(instance);
+    wallpaper_player_made(player, instance);
     log_handles("libvlc_media_player_new", 1, instance, NULL, 1, player);
     return player;
 }
@@ -467,6 +509,7 @@ void CDECL bridge_media_player_release(libvlc_media_player_t *player)
     log_call("libvlc_media_player_release", player, 0, 0, 0, 0);
     remember_window(player, NULL);
     libvlc_media_player_release(player);
+    wallpaper_player_released(player);
 }
 
 void CDECL bridge_media_player_set_media(libvlc_media_player_t *player, libvlc_media_t *media)
@@ -478,7 +521,7 @@ void CDECL bridge_media_player_set_media(libvlc_media_player_t *player, libvlc_m
 int CDECL bridge_media_player_play(libvlc_media_player_t *player)
 {
     int result;
-    rebind_window(player);
+    rebind_window(player, NULL);
     result = libvlc_media_player_play(player);
     log_call("libvlc_media_player_play", player, 0, 0, 1, result);
     return result;
@@ -649,7 +692,7 @@ void CDECL bridge_media_list_player_set_media_player(libvlc_media_list_player_t 
 int CDECL bridge_media_list_player_play_item(libvlc_media_list_player_t *player, libvlc_media_t *media)
 {
     int result;
-    rebind_window(list_player_output(player));
+    rebind_window(list_player_output(player), media);
     result = libvlc_media_list_player_play_item(player, media);
     line_t line;
     if (log_begin(&line, "libvlc_media_list_player_play_item")) {
@@ -665,7 +708,7 @@ int CDECL bridge_media_list_player_play_item(libvlc_media_list_player_t *player,
 void CDECL bridge_media_list_player_play(libvlc_media_list_player_t *player)
 {
     log_call("libvlc_media_list_player_play", player, 0, 0, 0, 0);
-    rebind_window(list_player_output(player));
+    rebind_window(list_player_output(player), NULL);
     libvlc_media_list_player_play(player);
 }
 

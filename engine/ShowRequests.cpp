@@ -1,0 +1,113 @@
+#include "engine/ShowRequests.h"
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/ScrSvrApp.h"
+#include "engine/ScrSvrMachine.h"
+#include "engine/ScrSvrThread.h"
+#include "media/ListPlayer.h"
+#include "media/MediaKind.h"
+#include "media/VlcPlayer.h"
+#include "platform/Trace.h"
+
+namespace {
+
+struct RequestQueue {
+  CRITICAL_SECTION lock;
+  std::vector<std::function<void()>> requests;
+  RequestQueue() { InitializeCriticalSection(&lock); }
+};
+
+RequestQueue& Queue() {
+  static RequestQueue* queue = new RequestQueue();  // outlives every thread
+  return *queue;
+}
+
+// A mutex, not a critical section: its wait can be combined with handling
+// sent messages. Recursive, so a request may stop the show itself.
+HANDLE FrameMutex() {
+  static HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
+  return mutex;
+}
+
+}  // namespace
+
+void PostShowRequest(std::function<void()> request) {
+  RequestQueue& queue = Queue();
+  EnterCriticalSection(&queue.lock);
+  queue.requests.push_back(std::move(request));
+  LeaveCriticalSection(&queue.lock);
+}
+
+void RunShowRequests() {
+  RequestQueue& queue = Queue();
+  std::vector<std::function<void()>> taken;
+  EnterCriticalSection(&queue.lock);
+  taken.swap(queue.requests);
+  LeaveCriticalSection(&queue.lock);
+  // Run outside the queue's lock: a request may queue another one.
+  for (std::function<void()>& request : taken) request();
+}
+
+void DropShowRequests() {
+  RequestQueue& queue = Queue();
+  EnterCriticalSection(&queue.lock);
+  queue.requests.clear();
+  LeaveCriticalSection(&queue.lock);
+}
+
+void RequestShowAdvance() {
+  PostShowRequest([] {
+    CScrSvrApp* app = GetScrSvrApp();
+    CScrSvrMachine* machine = app ? app->GetMachine() : nullptr;
+    if (!machine) return;
+    machine->SetState(L"IntroState");
+    Trace(L"advance");
+  });
+}
+
+void ApplyMute(bool mute) {
+  PostShowRequest([mute] { GetVlcPlayer().SetMute(mute); });
+}
+
+void RequestPlaybackPause(bool pause) {
+  PostShowRequest([pause] {
+    if (GetCurrentMediaKind() == MediaKindWebMedia)
+      PauseListPlayer(pause);
+    else
+      PausePlayer(pause);
+  });
+}
+
+void RequestPlaybackStop() {
+  PostShowRequest([] {
+    if (GetCurrentMediaKind() == MediaKindWebMedia)
+      StopListPlayer();
+    else
+      StopPlayer();
+  });
+}
+
+void RequestShowClose() {
+  RequestPlaybackStop();
+  PostShowRequest([] {
+    if (CScrSvrThread* thread = GetScrSvrThread()) PostMessageW(thread->GetWindow(), WM_CLOSE, 0, 0);
+  });
+}
+
+ShowFrameLock::ShowFrameLock() {
+  HANDLE mutex = FrameMutex();
+  for (;;) {
+    DWORD result = MsgWaitForMultipleObjects(1, &mutex, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0) return;
+    if (result != WAIT_OBJECT_0 + 1) return;  // no lock to be had; go on unguarded rather than hang
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
+ShowFrameLock::~ShowFrameLock() { ReleaseMutex(FrameMutex()); }

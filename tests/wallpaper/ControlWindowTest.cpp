@@ -1,0 +1,393 @@
+// kelwall's control window: its message table on a window of the test's own,
+// then the real window with its real worker, and the tray icon in Wine's
+// notification area.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/Logic.h"
+#include "engine/MessageBoxWatcher.h"
+#include "engine/ScrSvrThread.h"
+#include "engine/ShowFixture.h"
+#include "engine/ShowRequests.h"
+#include "platform/Trace.h"
+#include "platform/WideText.h"
+#include "resources/ResourceIds.h"
+#include "support/RegistrySandbox.h"
+#include "support/TraceRecorder.h"
+#include "wallpaper/ControlWindow.h"
+#include "wallpaper/TrayIcon.h"
+#include "wallpaper/WallpaperFixtures.h"
+
+namespace {
+
+int g_closesReceived = 0;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CLOSE) {
+    ++g_closesReceived;
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The dialog stand-in: counts its openings and, while open, gets the two
+// requests that would open it again.
+int g_dialogOpenings = 0;
+void CountingDialog(HWND owner) {
+  ++g_dialogOpenings;
+  ControlWndProc(owner, CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+  ControlWndProc(owner, WM_COMMAND, IDC_OPEN_DIALOG, 0);
+}
+
+class ControlWindowTable : public testing::Test {
+ protected:
+  void SetUp() override {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KelwallTestTable";
+    RegisterClassW(&wc);
+    window = CreateWindowW(L"KelwallTestTable", L"", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr,
+                           nullptr);
+    ASSERT_NE(window, nullptr);
+    g_closesReceived = 0;
+    g_dialogOpenings = 0;
+    SetSettingsDialogOpenerForTests(CountingDialog);
+  }
+  void TearDown() override {
+    SetSettingsDialogOpenerForTests(nullptr);
+    DropShowRequests();
+    if (IsWindow(window)) DestroyWindow(window);
+  }
+  int PostedCloses() {
+    int count = 0;
+    MSG msg;
+    while (PeekMessageW(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE)) ++count;
+    return count;
+  }
+  HWND window = nullptr;
+  TraceRecorder trace;
+};
+
+struct RestCase {
+  UINT message;
+  LPARAM lParam;
+  bool rests;
+};
+
+}  // namespace
+
+// Input and power messages rest half a second (power ones unless lParam is
+// 1); nothing pauses the show or closes the window.
+TEST_F(ControlWindowTable, RestingMessages) {
+  const RestCase cases[] = {
+      {WM_MOUSEACTIVATE, 0, true}, {WM_KEYDOWN, 0, true},          {WM_SYSKEYDOWN, 0, true},
+      {WM_PARENTNOTIFY, 0, true},  {WM_POWERBROADCAST, 0, true},   {WM_POWERBROADCAST, 1, false},
+      {WM_POWER, 0, true},         {WM_POWER, 1, false},           {WM_ENDSESSION, 0, true},
+      {WM_ENDSESSION, 1, false},   {WM_LBUTTONDOWN, 0, false},     {WM_TIMER, 0, false},
+  };
+  for (const RestCase& c : cases) {
+    DWORD start = GetTickCount();
+    ControlWndProc(window, c.message, 0, c.lParam);
+    DWORD took = GetTickCount() - start;
+    if (c.rests)
+      EXPECT_GE(took, 450u) << std::hex << c.message << " " << c.lParam;
+    else
+      EXPECT_LT(took, 300u) << std::hex << c.message << " " << c.lParam;
+    EXPECT_EQ(PostedCloses(), 0) << std::hex << c.message;
+    EXPECT_EQ(g_closesReceived, 0) << std::hex << c.message;
+    EXPECT_TRUE(trace.Matching(L"pause").empty()) << std::hex << c.message;
+  }
+}
+
+// The commands are compared whole; minimising hides the window and is not
+// passed on.
+TEST_F(ControlWindowTable, SystemCommands) {
+  ShowWindow(window, SW_SHOW);
+  EXPECT_EQ(ControlWndProc(window, WM_SYSCOMMAND, SC_MINIMIZE, 0), 0);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_FALSE(IsIconic(window));
+
+  ControlWndProc(window, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0);
+  EXPECT_EQ(PostedCloses(), 0);
+  ControlWndProc(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(PostedCloses(), 1);
+
+  ControlWndProc(window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(window));
+}
+
+// The icon's double click and command 40001 open one dialog; what arrives
+// while it is open opens no second one. Other mouse messages of the icon do
+// nothing.
+TEST_F(ControlWindowTable, TheDialogOpensOnceFromTheIconOrTheMenu) {
+  for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONUP, WM_RBUTTONDBLCLK, WM_MOUSEMOVE})
+    ControlWndProc(window, CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, mouse);
+  ControlWndProc(window, CTrayIcon::kCallbackMessage + 1, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(g_dialogOpenings, 0);
+
+  ControlWndProc(window, CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(g_dialogOpenings, 1);
+  ControlWndProc(window, WM_COMMAND, MAKEWPARAM(IDC_OPEN_DIALOG, 0), 0);
+  EXPECT_EQ(g_dialogOpenings, 2);
+  ControlWndProc(window, WM_COMMAND, MAKEWPARAM(IDC_OPEN_DIALOG, 1), 0);  // an accelerator too
+  EXPECT_EQ(g_dialogOpenings, 3);
+}
+
+namespace {
+
+struct ComProbe {
+  HWND window;
+  HRESULT afterDoubleClicks = E_FAIL;
+};
+
+DWORD WINAPI DoubleClickOnAFreshThread(LPVOID parameter) {
+  ComProbe* probe = static_cast<ComProbe*>(parameter);
+  for (int i = 0; i < 3; ++i)
+    ControlWndProc(probe->window, CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+  // S_OK: the double clicks left COM as they found it.
+  probe->afterDoubleClicks = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (SUCCEEDED(probe->afterDoubleClicks)) CoUninitialize();
+  return 0;
+}
+
+}  // namespace
+
+TEST_F(ControlWindowTable, DoubleClicksLeaveComAlone) {
+  ComProbe probe = {window};
+  HANDLE thread = CreateThread(nullptr, 0, DoubleClickOnAFreshThread, &probe, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  EXPECT_EQ(g_dialogOpenings, 3);
+  EXPECT_EQ(probe.afterDoubleClicks, S_OK);
+}
+
+// "Advance" never touches the machine from the window thread: it waits for
+// the show's next frame, and a show without a machine ignores it.
+TEST_F(ControlWindowTable, AdvanceIsARequestForTheNextFrame) {
+  ControlWndProc(window, WM_COMMAND, IDC_ADVANCE, 0);
+  EXPECT_FALSE(trace.Contains(L"advance"));
+  RunShowRequests();  // no application object yet
+  EXPECT_FALSE(trace.Contains(L"advance"));
+  RunShowRequests();
+  EXPECT_FALSE(trace.Contains(L"advance"));  // taken once, not kept
+}
+
+// ---- the real control window and its worker --------------------------------
+
+namespace {
+
+class ControlWindowLife : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(RegisterControlWindowClass(GetModuleHandleW(nullptr)) ||
+                GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+    SetLoadingPicturePending(true);
+  }
+  void TearDown() override {
+    if (IsWindow(window)) DestroyWindow(window);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+  // Handles this thread's messages for a while, as the program's loop does.
+  void Pump(DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+      MSG msg;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) ++quits;
+        DispatchMessageW(&msg);
+      }
+      Sleep(10);
+    }
+  }
+  bool PumpUntil(DWORD ms, const std::wstring& line) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+      if (trace.Contains(line)) return true;
+      Pump(20);
+    }
+    return trace.Contains(line);
+  }
+  static size_t IndexOf(const std::vector<std::wstring>& lines, const std::wstring& line) {
+    return std::find(lines.begin(), lines.end(), line) - lines.begin();
+  }
+  RegistrySandbox registry;
+  TraceRecorder trace;
+  HWND window = nullptr;
+  int quits = 0;
+};
+
+struct FrameHolder {
+  DWORD holdMs;
+};
+
+DWORD WINAPI HoldTheFrameLock(LPVOID parameter) {
+  ShowFrameLock frame;
+  Trace(L"holder: in");
+  Sleep(static_cast<FrameHolder*>(parameter)->holdMs);
+  Trace(L"holder: out");
+  return 0;
+}
+
+DWORD WINAPI CloseTheInstanceBox(LPVOID parameter) {
+  *static_cast<FoundMessageBox*>(parameter) = CloseMessageBox(L"Kelvane Error!", 30000);
+  return 0;
+}
+
+}  // namespace
+
+// Hidden, with its "State" menu gone; "Advance" reaches the running show; the
+// stop puts up the loading picture between two frames, never inside one, and
+// ends the message loop with exit code 0.
+TEST_F(ControlWindowLife, RunsTheShowHiddenAndStopsItBetweenFrames) {
+  window = CreateControlWindow(GetModuleHandleW(nullptr));
+  ASSERT_NE(window, nullptr);
+  wchar_t title[64] = {};
+  GetWindowTextW(window, title, 64);
+  EXPECT_STREQ(title, L"Kelvane Wallpaper Control");
+  EXPECT_EQ(GetWindowLongW(window, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_CLIENTEDGE),
+            WS_EX_TOPMOST | WS_EX_CLIENTEDGE);
+  EXPECT_FALSE(IsWindowVisible(window));
+  ASSERT_TRUE(PumpUntil(30000, L"frame 3"));
+  HMENU menu = GetMenu(window);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(GetMenuItemCount(menu), 1);  // "Config" only
+  EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 0), 0), UINT(IDC_OPEN_DIALOG));
+
+  // Sent, as a user can still send it after the menu went.
+  SendMessageW(window, WM_COMMAND, IDC_ADVANCE, 0);
+  ASSERT_TRUE(PumpUntil(10000, L"advance"));
+  EXPECT_TRUE(trace.Contains(L"AppHarrowbell1_MainMachine -> IntroState"));
+
+  SetCatalogReloadRequested(false);
+  FrameHolder holder = {400};
+  HANDLE other = CreateThread(nullptr, 0, HoldTheFrameLock, &holder, 0, nullptr);
+  ASSERT_TRUE(PumpUntil(5000, L"holder: in"));
+  DestroyWindow(window);
+  WaitForSingleObject(other, 5000);
+  CloseHandle(other);
+  EXPECT_TRUE(IsCatalogReloadRequested());
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(GetScrSvrThread(), nullptr);
+
+  std::vector<std::wstring> lines = trace.Lines();
+  size_t out = IndexOf(lines, L"holder: out");
+  size_t shown = IndexOf(lines, L"stop: loading picture");
+  size_t up = IndexOf(lines, L"stop: loading picture up");
+  size_t stopped = IndexOf(lines, L"run: stopped");
+  ASSERT_LT(up, lines.size());
+  EXPECT_LT(out, shown);  // it waited for the frame in progress
+  EXPECT_LT(up, stopped);
+  for (size_t i = shown; i < lines.size(); ++i) EXPECT_NE(lines[i].rfind(L"frame ", 0), 0u) << WideToUtf8(lines[i]);
+  Pump(100);
+  EXPECT_EQ(quits, 1);
+}
+
+// A second wallpaper says so, closes, and leaves the running one's picture
+// alone.
+TEST_F(ControlWindowLife, ASecondInstanceClosesWithoutTheLoadingPicture) {
+  RunningPrograms programs;
+  ASSERT_TRUE(programs.Start(L"kelwall.exe"));
+  ASSERT_TRUE(programs.Start(L"kel.scr"));
+  FoundMessageBox box;
+  HANDLE closer = CreateThread(nullptr, 0, CloseTheInstanceBox, &box, 0, nullptr);
+  window = CreateControlWindow(GetModuleHandleW(nullptr));
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(PumpUntil(30000, L"worker stopped"));
+  WaitForSingleObject(closer, 30000);
+  CloseHandle(closer);
+  EXPECT_TRUE(box.found);
+  EXPECT_EQ(box.text, L"Only one instance allowed!");
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_TRUE(WasScrSvrSecondInstanceFound());
+  EXPECT_FALSE(trace.Contains(L"stop: loading picture"));
+  EXPECT_TRUE(trace.Matching(L"frame ").empty());
+  Pump(100);
+  EXPECT_EQ(quits, 1);
+}
+
+// ---- the tray icon -------------------------------------------------------
+
+namespace {
+
+// Whether the shell still has our icon: only a known icon can be modified.
+bool IconIsThere(HWND window) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = sizeof(data);
+  data.hWnd = window;
+  data.uID = CTrayIcon::kIconId;
+  data.uFlags = NIF_TIP;
+  wcscpy(data.szTip, L"KEL Wallpaper");
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+}  // namespace
+
+TEST_F(ControlWindowTable, TrayIconIsAddedRemovedAndAddedAgainForANewShell) {
+  ASSERT_NE(FindWindowW(L"Shell_TrayWnd", nullptr), nullptr) << "no notification area in this prefix";
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELVANE));
+  ASSERT_NE(icon, nullptr);
+  {
+    CTrayIcon tray(window, icon);
+    ASSERT_TRUE(tray.Add());
+    EXPECT_TRUE(IconIsThere(window));
+
+    // A restarted shell knows nothing of the icon until its broadcast.
+    NOTIFYICONDATAW data = {};
+    data.cbSize = sizeof(data);
+    data.hWnd = window;
+    data.uID = CTrayIcon::kIconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+    EXPECT_FALSE(IconIsThere(window));
+    SetControlTrayIcon(&tray);
+    ControlWndProc(window, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    SetControlTrayIcon(nullptr);
+    EXPECT_TRUE(IconIsThere(window));
+    EXPECT_TRUE(tray.IsAdded());
+
+    EXPECT_TRUE(tray.Remove());
+    EXPECT_FALSE(IconIsThere(window));
+  }
+  EXPECT_FALSE(IconIsThere(window));
+}
+
+// ---- "Advance" on a show ---------------------------------------------------
+
+using AdvanceOnAShow = ShowFixture;
+
+// The window thread's command leaves the machine alone; the show's next frame
+// takes it.
+TEST_F(AdvanceOnAShow, TheNextFrameTakesTheCommand) {
+  Build();
+  for (int i = 0; i < 3; ++i) Step();
+  Step(1.1);
+  Step();
+  ASSERT_EQ(CurrentState(), L"SaverState");
+  ControlWndProc(window, WM_COMMAND, IDC_ADVANCE, 0);
+  EXPECT_EQ(CurrentState(), L"SaverState");
+  RunShowRequests();  // as the worker does first in each frame
+  EXPECT_EQ(CurrentState(), L"IntroState");
+}
+
+// The dialog's playback commands and "Close" wait for the show's next frame
+// as well; "Close" then asks the show's window to close.
+TEST_F(AdvanceOnAShow, PlaybackCommandsAndCloseWaitForTheNextFrame) {
+  Build();
+  Step();
+  RequestPlaybackPause(true);
+  RequestShowClose();
+  MSG msg;
+  EXPECT_TRUE(trace.Matching(L"pause").empty());
+  EXPECT_FALSE(PeekMessageW(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+  RunShowRequests();
+  EXPECT_EQ(trace.Matching(L"pause player 1").size(), 1u);
+  EXPECT_TRUE(PeekMessageW(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+}
