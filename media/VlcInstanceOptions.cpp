@@ -5,12 +5,14 @@
 namespace {
 
 // The options libvlc 3 takes from the instance: the audio output's filters
-// (the visualisation is one) are built from the player and the instance.
+// (the visualisation is one) and the video output's wallpaper mode are built
+// from the player and the instance.
 // A program that needs another such option adds its name here; the wrapper
 // then keeps one instance for each set of these options in use.
 const char* const kInstanceOptionNames[] = {
     "audio-visual",
     "effect-list",
+    "video-wallpaper",
 };
 
 }  // namespace

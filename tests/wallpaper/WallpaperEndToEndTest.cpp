@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "media/CatalogFixtures.h"
+#include "resources/ResourceIds.h"
 #include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
 #include "support/RegistrySandbox.h"
@@ -85,9 +86,9 @@ class WallpaperEndToEnd : public testing::Test {
 
 }  // namespace
 
-TEST_F(WallpaperEndToEnd, StartsHiddenPlaysAsTheWallpaperAndRestoresTheSaverOnClose) {
+TEST_F(WallpaperEndToEnd, StartsHiddenPlaysAsTheWallpaperOpensItsDialogAndRestoresTheSaverOnClose) {
   std::wstring video = install + L"media\\clip.y4m";
-  ASSERT_TRUE(WriteFileBytes(video, MakeY4m(160, 120, 60, 12, 80, 90, 200)));
+  ASSERT_TRUE(WriteFileBytes(video, MakeY4m(160, 120, 240, 12, 80, 90, 200)));
   WriteCatalog(video);
   tracePath = install + L"trace.txt";
   // Any command line is ignored.
@@ -112,12 +113,45 @@ TEST_F(WallpaperEndToEnd, StartsHiddenPlaysAsTheWallpaperAndRestoresTheSaverOnCl
   ASSERT_GE(options.size(), 2u);
   EXPECT_EQ(options[options.size() - 2], "video-wallpaper");
   EXPECT_EQ(options.back(), "disable-screensaver");
+  // libvlc reads the wallpaper mode from the library instance.
+  bool wallpaperInstance = false;
+  for (const BridgeCall& call : bridge.Calls("libvlc_new"))
+    if (std::find(call.fields.begin(), call.fields.end(), "--video-wallpaper") != call.fields.end())
+      wallpaperInstance = true;
+  EXPECT_TRUE(wallpaperInstance);
 
   // The icon's double click arrives as the shell sends it; the show plays on.
   PostMessageW(window, CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
   ASSERT_TRUE(WaitForLine(L"dialog opened", 20000));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil(20000, [&] {
+    return (dialog = FindWindowW(L"#32770", L"Kelvane Screen Saver Settings")) != nullptr;
+  }));
+  // The wallpaper's own controls; "Random" is its default whatever kel keeps.
+  ASSERT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(GetDlgItem(dialog, IDC_PLAY)) != FALSE; }));
+  for (int id : {IDC_PLAY, IDC_PAUSE, IDC_STOP, IDC_CLOSE_WALLPAPER})
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+  for (int id : {IDC_VISUAL_LOCAL_IMAGE, IDC_VISUAL_GOOM, IDC_INTERVAL_SLIDER, IDC_PAIR_IMAGES})
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, id))) << id;
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_POWER_NONE)));
+  EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_VISUAL_RANDOM, BM_GETCHECK, 0, 0), BST_CHECKED);
 
-  PostMessageW(window, WM_CLOSE, 0, 0);
+  // "Mute Audio" reaches the playing video at once, before any next item.
+  size_t before = bridge.Calls().size();
+  SendDlgItemMessageW(dialog, IDC_MUTE_AUDIO, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitUntil(5000, [&] {
+    std::vector<BridgeCall> calls = bridge.Calls();
+    for (size_t i = before; i < calls.size(); ++i) {
+      if (calls[i].function == "libvlc_media_new_path") return false;
+      if (calls[i].function == "libvlc_audio_set_mute" && !calls[i].fields.empty() && calls[i].fields.back() == "1")
+        return true;
+    }
+    return false;
+  }));
+
+  // "Close" ends the program through the show's own stop.
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLOSE_WALLPAPER, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_CLOSE_WALLPAPER)));
   ASSERT_TRUE(wallpaper.Wait(30000));
   EXPECT_EQ(wallpaper.ExitCode(), 0u);
   EXPECT_FALSE(IsWindow(window));
