@@ -30,15 +30,6 @@ HTREEITEM NearestFolder(HWND tree, HTREEITEM item) {
   return item;
 }
 
-CatalogItem* NewRecord(const std::wstring& name, const std::wstring& path, const std::wstring& parent, int kind) {
-  CatalogItem* record = new CatalogItem;
-  record->name = name;
-  record->path = path;
-  record->parent = parent;
-  record->kind = kind;
-  return record;
-}
-
 std::wstring LookupForm(const std::wstring& path) {
   if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
   if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
@@ -55,9 +46,9 @@ void AddWebMediaItem(HWND dialog, const std::wstring& name, const std::wstring& 
     parent = FindWebMediaFolder(tree, nullptr);
     if (!parent)
       parent = InsertCatalogTreeItem(tree, nullptr, MediaKindFolder, L"Web Media",
-                                     NewRecord(L"world wide web", L"Web Media", L"http", MediaKindFolder));
+                                     NewCatalogRecord(L"world wide web", L"Web Media", L"http", MediaKindFolder));
   }
-  InsertCatalogTreeItem(tree, parent, MediaKindWebMedia, name, NewRecord(name, address, L"Web Media", MediaKindWebMedia));
+  InsertCatalogTreeItem(tree, parent, MediaKindWebMedia, name, NewCatalogRecord(name, address, L"Web Media", MediaKindWebMedia));
 }
 
 bool DropFileIntoCatalog(HWND dialog, const std::wstring& path) {
@@ -78,7 +69,7 @@ bool DropFileIntoCatalog(HWND dialog, const std::wstring& path) {
     }
     int kind = ClassifyFileByExtension(dialog, path);
     if (kind == MediaKindNone) continue;
-    if (InsertCatalogTreeItem(tree, NearestFolder(tree, selected), kind, label, NewRecord(label, path, path, kind)))
+    if (InsertCatalogTreeItem(tree, NearestFolder(tree, selected), kind, label, NewCatalogRecord(label, path, path, kind)))
       added = true;
   } while (FindNextFileW(listing, &found));
   FindClose(listing);

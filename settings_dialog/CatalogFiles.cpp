@@ -6,24 +6,9 @@
 #include "media/MSXMLParser.h"
 #include "media/MediaKind.h"
 #include "settings_dialog/CatalogTreeWalk.h"
+#include "settings_dialog/ScopedRedraw.h"
 
 namespace {
-
-// Redraw stays off while a whole file goes in: the control would otherwise
-// recompute its visible rows after every insert.
-class RedrawPause {
- public:
-  explicit RedrawPause(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
-  ~RedrawPause() {
-    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(window_, nullptr, TRUE);
-  }
-  RedrawPause(const RedrawPause&) = delete;
-  RedrawPause& operator=(const RedrawPause&) = delete;
-
- private:
-  HWND window_;
-};
 
 bool IsReadOnlyFile(const std::wstring& path) {
   DWORD attributes = GetFileAttributesW(path.c_str());
@@ -72,7 +57,7 @@ bool LoadIntoTree(HWND tree, const std::wstring& path, FileFlavour flavour) {
     parser.Load_Document(path);
     ComPtr<IXMLDOMNode> root = parser.Get_CurrentNode();
     if (!root) return false;
-    RedrawPause pause(tree);
+    ScopedRedraw pause(tree);
     if (flavour == FileFlavour::Catalog)
       FillCatalogTree(tree, nullptr, root.Get());
     else

@@ -287,6 +287,16 @@ bool GetTreeItemText(HWND tree, HTREEITEM item, std::wstring& text) {
   }
 }
 
+CatalogItem* NewCatalogRecord(const std::wstring& name, const std::wstring& path, const std::wstring& parent,
+                              int kind) {
+  CatalogItem* record = new CatalogItem;
+  record->name = name;
+  record->path = path;
+  record->parent = parent;
+  record->kind = kind;
+  return record;
+}
+
 CatalogItem* GetTreeItemRecord(HWND tree, HTREEITEM item) {
   LPARAM data = 0;
   if (!ReadItem(tree, item, TVIF_PARAM, nullptr, 0, &data)) return nullptr;

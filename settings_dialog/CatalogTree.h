@@ -24,6 +24,10 @@ size_t LiveCatalogTreeRecords();
 // trees of the dialog. False when it can't be made whole.
 bool InitTreeImageList(HWND dialog);
 
+// A new record for an item about to be inserted.
+CatalogItem* NewCatalogRecord(const std::wstring& name, const std::wstring& path, const std::wstring& parent,
+                              int kind);
+
 // Inserts an item with the label, the kind's image and the record (taken
 // over: freed with the item, or at once when the insert fails). Without a
 // parent the item goes first at the top level; with one, after the parent's

@@ -5,6 +5,7 @@
 #include "media/MediaKind.h"
 #include "resources/ResourceIds.h"
 #include "settings_dialog/CatalogTree.h"
+#include "settings_dialog/ScopedRedraw.h"
 #include "settings_dialog/DialogSeams.h"
 #include "settings_dialog/ExtensionLookup.h"
 
@@ -63,29 +64,6 @@ std::wstring LastComponent(const std::wstring& folder) {
   return cut == std::wstring::npos ? folder : folder.substr(cut + 1);
 }
 
-class RedrawPause {
- public:
-  explicit RedrawPause(HWND window) : window_(window) { SendMessageW(window_, WM_SETREDRAW, FALSE, 0); }
-  ~RedrawPause() {
-    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(window_, nullptr, TRUE);
-  }
-  RedrawPause(const RedrawPause&) = delete;
-  RedrawPause& operator=(const RedrawPause&) = delete;
-
- private:
-  HWND window_;
-};
-
-CatalogItem* NewRecord(const std::wstring& name, const std::wstring& path, const std::wstring& parent, int kind) {
-  CatalogItem* record = new CatalogItem;
-  record->name = name;
-  record->path = path;
-  record->parent = parent;
-  record->kind = kind;
-  return record;
-}
-
 }  // namespace
 
 bool IsFolderToEnter(const WIN32_FIND_DATAW& found) {
@@ -139,7 +117,7 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
   HWND tree = GetDlgItem(dialog, IDC_CATALOG_TREE);
   // The extension list is read once for the whole scan.
   ExtensionTable extensions(GetDlgItem(dialog, IDC_EXTENSION_TREE));
-  RedrawPause pause(tree);
+  ScopedRedraw pause(tree);
 
   // The levels stand in for the call stack, so that a deep folder tree
   // cannot exhaust it; this call owns the levels from base on.
@@ -155,7 +133,7 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
     FolderScanTopItem(folder, label, path, parentPath);
     top.name = label;
     top.item = InsertCatalogTreeItem(tree, nullptr, MediaKindFolder, label,
-                                     NewRecord(label, path, parentPath, MediaKindFolder));
+                                     NewCatalogRecord(label, path, parentPath, MediaKindFolder));
   } else {
     GetTreeItemText(tree, parent, top.name);
   }
@@ -177,7 +155,7 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
       std::wstring sub = Join(level.folder, name);
       HTREEITEM item = InsertCatalogTreeItem(
           tree, level.item, MediaKindFolder, name,
-          NewRecord(level.name, SlashForm(sub + L"\\"), level.folder, MediaKindFolder));
+          NewCatalogRecord(level.name, SlashForm(sub + L"\\"), level.folder, MediaKindFolder));
       // A link shows as an empty folder.
       if (!item || !IsFolderToEnter(found)) continue;
       FolderScanLevel next;
@@ -193,6 +171,6 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
     int kind = extensions.ScanKindOf(FileExtensionOf(name));
     if (kind == MediaKindNone) continue;
     InsertCatalogTreeItem(tree, level.item, kind, name,
-                          NewRecord(level.name, SlashForm(Join(level.folder, name)), level.folder, kind));
+                          NewCatalogRecord(level.name, SlashForm(Join(level.folder, name)), level.folder, kind));
   }
 }

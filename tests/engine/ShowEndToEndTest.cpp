@@ -17,6 +17,7 @@
 #include "support/MediaFixtures.h"
 #include "support/ProfileSystemParameters.h"
 #include "support/RegistrySandbox.h"
+#include "support/ShowInstall.h"
 #include "support/ShowTrace.h"
 #include "support/TestPaths.h"
 #include "support/VlcBridge.h"
@@ -55,11 +56,7 @@ class ShowEndToEnd : public testing::Test {
  protected:
   void SetUp() override {
     install = MakeTempFolder(L"kel-e2e");
-    ASSERT_TRUE(InstallBridge(install));
-    ASSERT_TRUE(MakeFolders(install + L"kelconfig\\Scripts\\dialogs"));
-    ASSERT_TRUE(MakeFolders(install + L"kelconfig\\Backgrnds"));
-    ASSERT_TRUE(MakeFolders(install + L"media"));
-    ASSERT_TRUE(WriteFileBytes(install + L"kelconfig\\Backgrnds\\KEL_Loading.png", MakePng(64, 48, 0x000000, 0x808080)));
+    ASSERT_TRUE(MakeShowInstall(install));
     UseDummyOutputs();
     registry.SetText(L"KEL_TARGETDIR", install);
     registry.SetDword(L"CurrentMediaIndex", static_cast<DWORD>(-1));

@@ -13,6 +13,7 @@
 #include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
 #include "support/RegistrySandbox.h"
+#include "support/ShowInstall.h"
 #include "support/ShowTrace.h"
 #include "support/TestPaths.h"
 #include "support/VlcBridge.h"
@@ -48,11 +49,7 @@ class ShowInput : public testing::TestWithParam<InputCase> {
  protected:
   void SetUp() override {
     install = MakeTempFolder(L"kel-input");
-    ASSERT_TRUE(InstallBridge(install));
-    ASSERT_TRUE(MakeFolders(install + L"kelconfig\\Scripts\\dialogs"));
-    ASSERT_TRUE(MakeFolders(install + L"kelconfig\\Backgrnds"));
-    ASSERT_TRUE(MakeFolders(install + L"media"));
-    ASSERT_TRUE(WriteFileBytes(install + L"kelconfig\\Backgrnds\\KEL_Loading.png", MakePng(64, 48, 0x000000, 0x808080)));
+    ASSERT_TRUE(MakeShowInstall(install));
     // Media far longer than the test, so libvlc is still drawing when the
     // input comes.
     CatalogNode item;
