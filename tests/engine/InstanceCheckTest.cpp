@@ -11,6 +11,7 @@
 #include "engine/InstanceCheck.h"
 #include "engine/ProgramVariant.h"
 #include "support/ChildProcess.h"
+#include "support/RunningPrograms.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -74,35 +75,6 @@ DWORD WINAPI RunInstanceCheck(LPVOID parameter) {
   static_cast<CheckRun*>(parameter)->anotherInstance = IsAnotherInstanceRunning(nullptr);
   return 0;
 }
-
-// Copies of the sleeper under the programs' names stand for running shows.
-class RunningPrograms {
- public:
-  RunningPrograms() : folder_(MakeTempFolder(L"kel-instances")) {}
-  ~RunningPrograms() {
-    processes_.clear();
-    RemoveTree(folder_);
-  }
-  bool Start(const std::wstring& name) {
-    std::wstring path = folder_ + std::to_wstring(processes_.size()) + L"\\";
-    CreateDirectoryW(path.c_str(), nullptr);
-    path += name;
-    if (!CopyFileW((ProgramFolder() + L"kel_sleeper.exe").c_str(), path.c_str(), FALSE)) return false;
-    processes_.emplace_back(new ChildProcess());
-    if (!processes_.back()->Start(path, L"60")) return false;
-    // Wait until the new process can be seen by name.
-    DWORD id = processes_.back()->Id();
-    return WaitUntil(10000, [id] {
-      std::vector<DWORD> ids = EnumerateProcessIds();
-      return std::find(ids.begin(), ids.end(), id) != ids.end();
-    });
-  }
-  void StopAll() { processes_.clear(); }
-
- private:
-  std::wstring folder_;
-  std::vector<std::unique_ptr<ChildProcess>> processes_;
-};
 
 }  // namespace
 

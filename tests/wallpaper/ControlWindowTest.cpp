@@ -316,21 +316,6 @@ TEST_F(ControlWindowLife, ASecondInstanceClosesWithoutTheLoadingPicture) {
 
 // ---- the tray icon -------------------------------------------------------
 
-namespace {
-
-// Whether the shell still has our icon: only a known icon can be modified.
-bool IconIsThere(HWND window) {
-  NOTIFYICONDATAW data = {};
-  data.cbSize = sizeof(data);
-  data.hWnd = window;
-  data.uID = CTrayIcon::kIconId;
-  data.uFlags = NIF_TIP;
-  wcscpy(data.szTip, L"KEL Wallpaper");
-  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
-
-}  // namespace
-
 TEST_F(ControlWindowTable, TrayIconIsAddedRemovedAndAddedAgainForANewShell) {
   ASSERT_NE(FindWindowW(L"Shell_TrayWnd", nullptr), nullptr) << "no notification area in this prefix";
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_KELVANE));

@@ -30,16 +30,6 @@ const std::wstring kBlank = L"%SystemRoot%\\System32\\scrnsave.scr";
 // kel installed into the system folder, not where KEL_TARGETDIR points.
 const std::wstring kInstalledSaver = L"C:\\windows\\system32\\kel.scr";
 
-bool IconIsThere(HWND window) {
-  NOTIFYICONDATAW data = {};
-  data.cbSize = sizeof(data);
-  data.hWnd = window;
-  data.uID = CTrayIcon::kIconId;
-  data.uFlags = NIF_TIP;
-  wcscpy(data.szTip, L"KEL Wallpaper");
-  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
-}
-
 class WallpaperEndToEnd : public testing::Test {
  protected:
   void SetUp() override {

@@ -6,6 +6,7 @@
 #include "platform/RegistryKey.h"
 #include "support/TestPaths.h"
 #include "wallpaper/SystemSaverSwap.h"
+#include "wallpaper/TrayIcon.h"
 
 namespace {
 
@@ -61,29 +62,18 @@ std::wstring ScreenSaverSettingSandbox::Text() const {
   return Get(&text) ? text : L"<missing>";
 }
 
-RunningPrograms::RunningPrograms() : folder_(MakeTempFolder(L"kelwall-instances")) {}
-
-RunningPrograms::~RunningPrograms() {
-  processes_.clear();
-  RemoveTree(folder_);
-}
-
-bool RunningPrograms::Start(const std::wstring& name) {
-  std::wstring path = folder_ + std::to_wstring(processes_.size()) + L"\\";
-  CreateDirectoryW(path.c_str(), nullptr);
-  path += name;
-  if (!CopyFileW((ProgramFolder() + L"kel_sleeper.exe").c_str(), path.c_str(), FALSE)) return false;
-  processes_.emplace_back(new ChildProcess());
-  if (!processes_.back()->Start(path, L"60")) return false;
-  DWORD id = processes_.back()->Id();
-  return WaitUntil(10000, [id] {
-    std::vector<DWORD> ids = EnumerateProcessIds();
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-  });
-}
-
 void MarkInstanceScanDone() {
   if (WasInstanceScanDone()) return;
   RunningPrograms programs;
   if (programs.Start(L"kelwall.exe")) IsAnotherInstanceRunning(nullptr);
+}
+
+bool IconIsThere(HWND window) {
+  NOTIFYICONDATAW data = {};
+  data.cbSize = sizeof(data);
+  data.hWnd = window;
+  data.uID = CTrayIcon::kIconId;
+  data.uFlags = NIF_TIP;
+  wcscpy(data.szTip, L"KEL Wallpaper");
+  return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }

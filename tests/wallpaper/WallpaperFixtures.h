@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ChildProcess.h"
+#include "support/RunningPrograms.h"
 
 // The system's screen-saver setting ("Control Panel\Desktop" "SCRNSAVE.EXE")
 // as a test leaves it: saved on entry, put back on exit.
@@ -26,19 +26,10 @@ class ScreenSaverSettingSandbox {
   std::vector<BYTE> data_;
 };
 
-// Copies of the do-nothing sleeper under a program's name, standing for a
-// running kel or kelwall.
-class RunningPrograms {
- public:
-  RunningPrograms();
-  ~RunningPrograms();
-  bool Start(const std::wstring& name);
-
- private:
-  std::wstring folder_;
-  std::vector<std::unique_ptr<ChildProcess>> processes_;
-};
-
 // Makes this process's instance check see one wallpaper running (the swap acts
 // only after such a scan); once per process.
 void MarkInstanceScanDone();
+
+// Whether the shell still has the wallpaper's icon on the window: only a
+// known icon can be modified.
+bool IconIsThere(HWND window);
