@@ -19,16 +19,6 @@ const wchar_t kCatalogFile[] = L"kelconfig\\Scripts\\dialogs\\catalog.xml";
 const wchar_t kAdvertFolder[] = L"kelconfig\\AdMedia\\";
 const wchar_t kAdvertParent[] = L"TODOADVERTISINGPARENT";
 
-// Element names are compared exactly: "audio" is a folder like any other name.
-int KindOfElement(const std::wstring& name) {
-  if (name == L"AUDIO") return MediaKindAudio;
-  if (name == L"PICTURE") return MediaKindPicture;
-  if (name == L"VIDEO") return MediaKindVideo;
-  if (name == L"PLAYLIST") return MediaKindPlaylist;
-  if (name == L"WEBM") return MediaKindWebMedia;
-  return MediaKindFolder;
-}
-
 // A missing attribute reads as empty rather than as the value of an earlier
 // sibling.
 std::wstring ReadAttribute(IXMLDOMElement* element, const ComBstr& name) {
@@ -116,7 +106,7 @@ bool LoadCatalog(const std::wstring& path, Walk&& walk) {
 void WalkCatalogMedia(IXMLDOMNode* start, bool advert) {
   CatalogAttributeNames names;
   WalkElements(start, [&](IXMLDOMNode* node, const std::wstring& name, const std::wstring&) {
-    int kind = KindOfElement(name);
+    int kind = MediaKindOfElementName(name);
     if (kind == MediaKindFolder) return;
     ComPtr<IXMLDOMElement> element = AsElement(node);
     if (!element) return;

@@ -46,15 +46,6 @@ bool EqualsIgnoringCase(const std::wstring& a, const wchar_t* b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
 }
 
-int KindOfElementName(const std::wstring& name) {
-  if (name == L"AUDIO") return MediaKindAudio;
-  if (name == L"PICTURE") return MediaKindPicture;
-  if (name == L"VIDEO") return MediaKindVideo;
-  if (name == L"PLAYLIST") return MediaKindPlaylist;
-  if (name == L"WEBM") return MediaKindWebMedia;
-  return MediaKindFolder;
-}
-
 // A group takes its kind from its label, an entry from its group's.
 int KindOfExtensionLabel(const std::wstring& label, int parentKind) {
   static const struct {
@@ -112,7 +103,7 @@ void Fill(HWND tree, HTREEITEM parent, IXMLDOMNode* first, TreeFlavour flavour) 
     int kind;
     bool skip;
     if (flavour == TreeFlavour::Catalog) {
-      kind = KindOfElementName(values.name);
+      kind = MediaKindOfElementName(values.name);
       // Only the document element stands for the file itself; a user's
       // folder named "Catalog" is an item like any other.
       skip = EqualsIgnoringCase(values.label, L"catalog") && IsDocumentElement(node.Get());

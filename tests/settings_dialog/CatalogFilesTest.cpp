@@ -211,7 +211,9 @@ TEST_F(CatalogFilesTest, BadFilesLoadNothingAndTheTreeKeepsWhatItHeld) {
     SCOPED_TRACE(c.what);
     std::wstring path = File(L"bad.xml");
     DeleteFileW(path.c_str());
-    if (c.bytes) ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+    if (c.bytes) {
+      ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+    }
     EXPECT_FALSE(LoadCatalogIntoTree(tree(), path, L"catalog"));
     EXPECT_FALSE(LoadExtensionsIntoTree(host_->extensions(), path, L"extension"));
     EXPECT_EQ(ReadTree(tree()), before);
