@@ -196,6 +196,29 @@ TEST(ConfigDialog, SliderFollowsTheUser) {
   EXPECT_EQ(10u, f.Dword(L"SliderVal_PictureTimeout"));
 }
 
+// Everything in the "Audio Visualization" box stays inside its border: a
+// control lying over the border erases it when it paints, as the slider did
+// once it had the focus.
+TEST(ConfigDialog, TheVisualizationBoxHoldsItsControls) {
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  HWND box = FindWindowExW(f.Dialog(), nullptr, L"Button", L"Audio Visualization");
+  ASSERT_NE(nullptr, box);
+  RECT border;
+  GetWindowRect(box, &border);
+  InflateRect(&border, -2, -2);  // the frame's own lines
+  std::vector<int> inside = {IDC_INTERVAL_SLIDER, IDC_INTERVAL_LABEL, IDC_INTERVAL_VALUE, IDC_PAIR_IMAGES};
+  for (const RadioCase& radio : kVisualRadios) inside.push_back(radio.id);
+  for (int id : inside) {
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(f.Control(id), &r)) << id;
+    EXPECT_GE(r.left, border.left) << id;
+    EXPECT_LE(r.right, border.right) << id;
+    EXPECT_GE(r.top, border.top) << id;
+    EXPECT_LE(r.bottom, border.bottom) << id;
+  }
+}
+
 TEST(ConfigDialog, OkWritesEveryValueWithTheIndexesAtZero) {
   DialogFixture f;
   f.Registry().SetDword(L"CurrentMediaIndex", 7);
