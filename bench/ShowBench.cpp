@@ -305,17 +305,17 @@ std::vector<Event> RunShow(HWND window, double seconds) {
   return Events();
 }
 
-// In Local Image mode, pictures with a one-second interval and audio items
+// In Local Image mode, pictures with the shortest interval and audio items
 // together, then each alone (so that pictures follow pictures and audio
 // follows audio often enough); from each item's real end to the next one's
 // start.
 void MeasureItemChanges(HWND window, const Install& install, RegistrySandbox& registry) {
-  const int interval = 1;
+  const int interval = kMinimumPictureInterval;
   registry.SetDword(L"SliderVal_PictureTimeout", interval);
   WriteCatalog(install, true);
-  std::vector<Event> mixed = RunShow(window, 20.0);
+  std::vector<Event> mixed = RunShow(window, 30.0);
   WriteCatalog(install, false);
-  std::vector<Event> picturesOnly = RunShow(window, 15.0);
+  std::vector<Event> picturesOnly = RunShow(window, 30.0);
   WriteCatalog(install, true, false);
   std::vector<Event> audioOnly = RunShow(window, 15.0);
 

@@ -31,7 +31,7 @@ float Now() { return CHighResTimer::GetAbsoluteTime(); }
 
 bool LocalImagesShown() { return GetPictureCount() > 0 && CurrentVisualIndex == VisualModeLocalImage; }
 
-bool PictureIntervalOver() { return Now() - PictureStartTime > static_cast<float>(SliderVal_PictureTimeout); }
+bool PictureIntervalOver() { return Now() - PictureStartTime > static_cast<float>(PictureIntervalInUse()); }
 
 // The loading rules: playing moves on to the watching action; stopped, ended
 // or failed back to the choice; anything else waits. Rule A (adverts, video)

@@ -97,6 +97,10 @@ void LoadSettings() {
   ReadIndex(key, PowerIndexValueName(), &CurrentPowerIndex);
 }
 
+int PictureIntervalInUse() {
+  return SliderVal_PictureTimeout < kMinimumPictureInterval ? kMinimumPictureInterval : SliderVal_PictureTimeout;
+}
+
 void WriteCurrentIndexes() {
   RegistryKey key;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,

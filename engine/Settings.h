@@ -19,12 +19,21 @@ extern bool BlankVideo;
 extern bool ShowDate;
 extern bool RandomMedia;
 extern bool ResetCache;
-extern int SliderVal_PictureTimeout;  // seconds
+extern int SliderVal_PictureTimeout;  // seconds, as stored; see PictureIntervalInUse
 extern int CurrentMediaIndex;
 extern int CurrentVisualIndex;  // VisualMode 0-8
 extern int CurrentPictureIndex;
 extern int CurrentAdvertisingIndex;
 extern int CurrentPowerIndex;  // PowerIndex 0-2
+
+// The shortest picture interval, the slider's minimum. Anything shorter,
+// including the 0 a fresh install starts with, would change the picture on
+// almost every frame.
+constexpr int kMinimumPictureInterval = 5;
+
+// The picture interval the show keeps to, in seconds: the stored one, but
+// never less than kMinimumPictureInterval.
+int PictureIntervalInUse();
 
 enum PowerIndex { PowerIndexNoPower = 0, PowerIndexScreenSaver = 1, PowerIndexUsePower = 2 };
 

@@ -106,11 +106,13 @@ void CConfigDialog::InitControlsFromSettings() {
   for (const RadioValue& radio : kPowerRadios)
     CheckDlgButton(dialog_, radio.id, CurrentPowerIndex == radio.value ? BST_CHECKED : BST_UNCHECKED);
 
-  SendDlgItemMessageW(dialog_, IDC_INTERVAL_SLIDER, TBM_SETRANGE, TRUE, MAKELPARAM(kSliderMinimum, kSliderMaximum));
-  if (IsSliderValueInRange(SliderVal_PictureTimeout)) {
-    SendDlgItemMessageW(dialog_, IDC_INTERVAL_SLIDER, TBM_SETPOS, TRUE, SliderVal_PictureTimeout);
-    SetDlgItemTextW(dialog_, IDC_INTERVAL_VALUE, std::to_wstring(SliderVal_PictureTimeout).c_str());
-  }
+  // The slider and its number show the interval the show keeps to, also
+  // when none is stored yet.
+  int interval = PictureIntervalInUse();
+  SendDlgItemMessageW(dialog_, IDC_INTERVAL_SLIDER, TBM_SETRANGEMIN, FALSE, kSliderMinimum);
+  SendDlgItemMessageW(dialog_, IDC_INTERVAL_SLIDER, TBM_SETRANGEMAX, TRUE, SliderMaximumFor(interval));
+  SendDlgItemMessageW(dialog_, IDC_INTERVAL_SLIDER, TBM_SETPOS, TRUE, interval);
+  SetDlgItemTextW(dialog_, IDC_INTERVAL_VALUE, std::to_wstring(interval).c_str());
 
   // Without the kind pictures the trees still load, their items without
   // images: an empty tree would be saved over the user's catalog on OK.
@@ -135,6 +137,7 @@ void CConfigDialog::ShowVersionText() {
 
 LONG CConfigDialog::SaveSettings() {
   for (const CheckBoxSetting& box : kCheckBoxes) *box.setting = IsDlgButtonChecked(dialog_, box.id) == BST_CHECKED;
+  SliderVal_PictureTimeout = static_cast<int>(SendDlgItemMessageW(dialog_, IDC_INTERVAL_SLIDER, TBM_GETPOS, 0, 0));
   CurrentVisualIndex = 0;
   for (const RadioValue& radio : kVisualRadios) {
     if (IsDlgButtonChecked(dialog_, radio.id) == BST_CHECKED) {

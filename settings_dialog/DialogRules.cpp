@@ -49,7 +49,7 @@ UrlEditButtons UrlEditRule(const std::wstring& text, bool renameDrops) {
   return buttons;
 }
 
-bool IsSliderValueInRange(int seconds) { return seconds >= kSliderMinimum && seconds <= kSliderMaximum; }
+int SliderMaximumFor(int seconds) { return seconds > kSliderMaximum ? seconds : kSliderMaximum; }
 
 std::wstring CatalogNameProblem(const std::wstring& name) {
   if (name.empty()) return L"The catalog needs a name.";

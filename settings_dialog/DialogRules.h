@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "engine/Settings.h"
+
 // The settings dialog's small decision rules, apart from the controls so they
 // can be checked case by case.
 
@@ -15,11 +17,12 @@ struct UrlEditButtons {
 };
 UrlEditButtons UrlEditRule(const std::wstring& text, bool renameDrops);
 
-// The picture-interval slider's range; a stored value outside it leaves the
-// slider at its minimum and the value text as the template has it.
-constexpr int kSliderMinimum = 5;
+// The picture-interval slider runs from the shortest interval the show keeps
+// to up to a minute. A longer interval set by hand widens it to that
+// interval, so that the slider can show it and OK keeps it.
+constexpr int kSliderMinimum = kMinimumPictureInterval;
 constexpr int kSliderMaximum = 60;
-bool IsSliderValueInRange(int seconds);
+int SliderMaximumFor(int seconds);
 
 // Why a typed catalog name can't be a file name under "MyCatalogs\": empty
 // when it can.

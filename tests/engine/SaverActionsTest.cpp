@@ -242,7 +242,7 @@ TEST_F(SaverActions, PictureInterval) {
 // interval ran out; paired pictures come from the audio's folder.
 TEST_F(SaverActions, PicturesChangeDuringAudio) {
   CurrentVisualIndex = 1;
-  SliderVal_PictureTimeout = 2;
+  SliderVal_PictureTimeout = 7;
   AddPictures(2);
   g_rec.state = 3;
   for (bool paired : {false, true}) {
@@ -251,11 +251,11 @@ TEST_F(SaverActions, PicturesChangeDuringAudio) {
     clock.Set(300.0);
     Enter(L"SAVER_PICAUDIOPLAYING_1");
     StepAt(301.0);
-    StepAt(302.1);  // due: the next frame loads
+    StepAt(307.1);  // due: the next frame loads
     EXPECT_EQ(PictureChangeDue, 1);
     EXPECT_EQ(ForcePictureRender, 1);
     EXPECT_EQ(g_rec.pictures + g_rec.pairedLoads, 0);
-    StepAt(302.2);
+    StepAt(307.2);
     EXPECT_EQ(PictureChangeDue, 0);
     EXPECT_EQ(ForcePictureRender, 0);
     EXPECT_EQ(g_rec.pictures, paired ? 0 : 1);
@@ -264,6 +264,44 @@ TEST_F(SaverActions, PicturesChangeDuringAudio) {
     EXPECT_EQ(CurrentAction(), L"SAVER_PICAUDIOPLAYING_1");
   }
   PairImages = false;
+}
+
+// The interval a picture stays, on the picture-only road and during audio,
+// for each stored value: anything below the slider's minimum (the 0 of a
+// fresh install among them) counts as the minimum; longer ones are kept.
+TEST_F(SaverActions, StoredIntervalsAndTheTimePicturesStay) {
+  struct Case {
+    int stored;
+    double stays;
+  };
+  const Case cases[] = {{0, 5.0},   {-3, 5.0},  {1, 5.0},   {4, 5.0},    {5, 5.0},
+                        {10, 10.0}, {60, 60.0}, {90, 90.0}, {3600, 3600.0}};
+  CurrentVisualIndex = 1;
+  AddPictures(3);
+  g_rec.open = false;
+  double base = 1000.0;
+  for (const Case& c : cases) {
+    SliderVal_PictureTimeout = c.stored;
+    base += 4000.0;
+    clock.Set(base);
+    Enter(L"SAVER_PICONLYPLAYING_1");
+    StepAt(base + 0.066);
+    StepAt(base + c.stays);
+    EXPECT_EQ(CurrentAction(), L"SAVER_PICONLYPLAYING_1") << c.stored;
+    StepAt(base + c.stays + 0.066);
+    EXPECT_NE(CurrentAction(), L"SAVER_PICONLYPLAYING_1") << c.stored;
+
+    g_rec.state = 3;
+    base += 4000.0;
+    clock.Set(base);
+    Enter(L"SAVER_PICAUDIOPLAYING_1");
+    StepAt(base + 0.066);
+    StepAt(base + c.stays);
+    EXPECT_EQ(PictureChangeDue, 0) << c.stored;
+    StepAt(base + c.stays + 0.066);
+    EXPECT_EQ(PictureChangeDue, 1) << c.stored;
+    EXPECT_EQ(CurrentAction(), L"SAVER_PICAUDIOPLAYING_1") << c.stored;
+  }
 }
 
 // A web item is watched while it plays; not playing after its display time,
@@ -339,11 +377,11 @@ TEST_F(SaverActions, PicturesThatAllFailDoNotSpin) {
   AddPictures(2);
   g_rec.pictureLoads = false;
   clock.Set(800.0);
-  Enter(L"SAVER_SELECTNEXT_1");  // first failure: the next choice is tried
-  for (int i = 0; i < 5; ++i) StepAt(800.0 + 0.066 * (i + 1));
+  Enter(L"SAVER_SELECTNEXT_1");  // first failure: held for the interval, then the next choice
+  for (int i = 0; i < 80; ++i) StepAt(800.0 + 0.066 * (i + 1));
   EXPECT_EQ(g_rec.pictures, 2);
   EXPECT_EQ(CurrentAction(), L"SAVER_SELECTNEXT_1");
-  StepAt(801.5);
+  StepAt(806.5);
   EXPECT_EQ(g_rec.pictures, 3);
 }
 

@@ -166,7 +166,7 @@ TEST_F(ShowEndToEnd, GoesThroughEveryRoadInOrderAndContinuesNextRun) {
            std::find(web, actions.end(), L"SAVER_VIDEOPLAYING_1") != actions.end() &&
            actions.back() == L"SAVER_VIDEOPLAYING_1";
   };
-  ASSERT_TRUE(WaitForTrace(50000, everyRoadThenVideo));
+  ASSERT_TRUE(WaitForTrace(90000, everyRoadThenVideo));  // each picture stays 5 s
   ASSERT_TRUE(Close());
   EXPECT_EQ(show.ExitCode(), 0u);
 

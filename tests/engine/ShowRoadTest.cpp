@@ -6,7 +6,9 @@
 #include "engine/Logic.h"
 #include "engine/SaverActions.h"
 #include "engine/SaverState.h"
+#include "engine/Settings.h"
 #include "engine/SystemParams.h"
+#include "media/CatalogFixtures.h"
 #include "support/MediaFixtures.h"
 #include "support/TestPaths.h"
 
@@ -147,6 +149,50 @@ TEST_F(ShowRoad, EndingDuringTheIntroLeavesTheSystemParametersAlone) {
   bool active = false;
   ASSERT_TRUE(GetSystemFlagChecked(SPI_GETSCREENSAVEACTIVE, &active));
   EXPECT_TRUE(active);
+}
+
+// As a new user meets the show: nothing stored but the install folder, so
+// the built-in Local Image mode and no picture interval, and a catalog of
+// three pictures. Each picture stays five seconds, one after the other.
+TEST_F(ShowRoad, OnAFreshInstallEachPictureStaysFiveSeconds) {
+  std::wstring install = MakeTempFolder(L"kel-fresh");
+  ASSERT_TRUE(MakeFolders(install + L"kelconfig\\Scripts\\dialogs"));
+  std::vector<std::wstring> paths;
+  std::vector<CatalogNode> items;
+  for (int i = 0; i < 3; ++i) {
+    std::wstring name = L"picture" + std::to_wstring(i) + L".png";
+    paths.push_back(install + name);
+    ASSERT_TRUE(WriteFileBytes(paths.back(), MakePng(32, 24, 0x400000u * (i + 1), 0xFFFFFF)));
+    items.push_back({L"PICTURE", name, paths.back(), install.substr(0, install.size() - 1)});
+  }
+  ASSERT_TRUE(WriteFileBytes(install + L"kelconfig\\Scripts\\dialogs\\catalog.xml", CatalogXml(items)));
+  registry.SetText(L"KEL_TARGETDIR", install);
+
+  Build();
+  ASSERT_EQ(CurrentVisualIndex, 1);
+  std::vector<double> shownAt;
+  double giveUp = clock.Now() + 60.0;
+  while (shownAt.size() < 4 && clock.Now() < giveUp) {
+    Step();
+    while (shownAt.size() < trace.Matching(L"picture: ").size()) shownAt.push_back(clock.Now());
+  }
+  std::vector<std::wstring> shown = trace.Matching(L"picture: ");
+  ASSERT_EQ(shown.size(), 4u);
+  for (const std::wstring& line : shown)
+    EXPECT_NE(std::find(paths.begin(), paths.end(), line.substr(9)), paths.end()) << WideToUtf8(line);
+  EXPECT_NE(shown[0], shown[1]);
+  EXPECT_NE(shown[1], shown[2]);
+  EXPECT_NE(shown[0], shown[2]);
+  EXPECT_EQ(shown[3], shown[0]);
+  // Up more than five seconds, and gone within the frames that notice it.
+  for (size_t i = 1; i < shownAt.size(); ++i) {
+    EXPECT_GT(shownAt[i] - shownAt[i - 1], 5.0) << i;
+    EXPECT_LT(shownAt[i] - shownAt[i - 1], 5.0 + 3 * 0.066) << i;
+  }
+  // The show keeps to the minimum without storing anything.
+  EXPECT_FALSE(registry.HasValue(L"SliderVal_PictureTimeout"));
+  Destroy();
+  RemoveTree(install);
 }
 
 TEST_F(ShowRoad, PicturesLoadAsTheBackgroundTexture) {

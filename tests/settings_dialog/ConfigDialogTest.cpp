@@ -135,24 +135,51 @@ TEST(ConfigDialog, PowerIndexKeepsItsRule) {
   }
 }
 
-TEST(ConfigDialog, SliderShowsOnlyValuesInItsRangeAndFollowsTheUser) {
+// The slider and its number show the interval the show keeps to, whatever is
+// stored (nothing at all on a fresh install); OK stores what they show.
+TEST(ConfigDialog, SliderShowsTheIntervalInUseAndOkStoresIt) {
   struct Case {
-    DWORD stored;
+    bool stored;
+    DWORD value;
     int position;
-    const wchar_t* text;
+    int maximum;
   };
-  const Case cases[] = {{0, 5, L"Static"}, {4, 5, L"Static"}, {5, 5, L"5"},
-                        {30, 30, L"30"},   {60, 60, L"60"},   {61, 5, L"Static"}};
+  const Case cases[] = {{false, 0, 5, 60},  {true, 0, 5, 60},    {true, static_cast<DWORD>(-7), 5, 60},
+                        {true, 4, 5, 60},   {true, 5, 5, 60},    {true, 30, 30, 60},
+                        {true, 60, 60, 60}, {true, 61, 61, 61},  {true, 3600, 3600, 3600}};
   for (const Case& c : cases) {
     DialogFixture f;
-    f.Registry().SetDword(L"SliderVal_PictureTimeout", c.stored);
+    if (c.stored) f.Registry().SetDword(L"SliderVal_PictureTimeout", c.value);
     ASSERT_TRUE(f.Open());
-    EXPECT_EQ(c.position, SendMessageW(f.Control(IDC_INTERVAL_SLIDER), TBM_GETPOS, 0, 0)) << c.stored;
-    EXPECT_EQ(c.text, f.Text(IDC_INTERVAL_VALUE)) << c.stored;
+    HWND slider = f.Control(IDC_INTERVAL_SLIDER);
+    EXPECT_EQ(c.position, SendMessageW(slider, TBM_GETPOS, 0, 0)) << c.value;
+    EXPECT_EQ(5, SendMessageW(slider, TBM_GETRANGEMIN, 0, 0)) << c.value;
+    EXPECT_EQ(c.maximum, SendMessageW(slider, TBM_GETRANGEMAX, 0, 0)) << c.value;
+    EXPECT_EQ(std::to_wstring(c.position), f.Text(IDC_INTERVAL_VALUE)) << c.value;
     f.Ok();
-    // Not moved: the stored value goes back unchanged, even out of range.
-    EXPECT_EQ(c.stored, f.Dword(L"SliderVal_PictureTimeout"));
+    EXPECT_EQ(static_cast<DWORD>(c.position), f.Dword(L"SliderVal_PictureTimeout")) << c.value;
   }
+}
+
+// A user on a fresh install moves the slider with the keyboard: the number
+// follows at once and OK stores it.
+TEST(ConfigDialog, TheSliderMovedByKeyStoresWhatItShows) {
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  HWND slider = f.Control(IDC_INTERVAL_SLIDER);
+  SetFocus(slider);
+  for (UINT key : {VK_RIGHT, VK_RIGHT, VK_LEFT, VK_RIGHT}) {
+    SendMessageW(slider, WM_KEYDOWN, key, 0);
+    SendMessageW(slider, WM_KEYUP, key, 0);
+  }
+  EXPECT_EQ(7, SendMessageW(slider, TBM_GETPOS, 0, 0));
+  EXPECT_EQ(L"7", f.Text(IDC_INTERVAL_VALUE));
+  EXPECT_EQ(7, SliderVal_PictureTimeout);
+  f.Ok();
+  EXPECT_EQ(7u, f.Dword(L"SliderVal_PictureTimeout"));
+}
+
+TEST(ConfigDialog, SliderFollowsTheUser) {
   DialogFixture f;
   ASSERT_TRUE(f.Open());
   HWND slider = f.Control(IDC_INTERVAL_SLIDER);
@@ -167,6 +194,29 @@ TEST(ConfigDialog, SliderShowsOnlyValuesInItsRangeAndFollowsTheUser) {
   SendMessageW(f.Dialog(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 10), reinterpret_cast<LPARAM>(slider));
   f.Ok();
   EXPECT_EQ(10u, f.Dword(L"SliderVal_PictureTimeout"));
+}
+
+// Everything in the "Audio Visualization" box stays inside its border: a
+// control lying over the border erases it when it paints, as the slider did
+// once it had the focus.
+TEST(ConfigDialog, TheVisualizationBoxHoldsItsControls) {
+  DialogFixture f;
+  ASSERT_TRUE(f.Open());
+  HWND box = FindWindowExW(f.Dialog(), nullptr, L"Button", L"Audio Visualization");
+  ASSERT_NE(nullptr, box);
+  RECT border;
+  GetWindowRect(box, &border);
+  InflateRect(&border, -2, -2);  // the frame's own lines
+  std::vector<int> inside = {IDC_INTERVAL_SLIDER, IDC_INTERVAL_LABEL, IDC_INTERVAL_VALUE, IDC_PAIR_IMAGES};
+  for (const RadioCase& radio : kVisualRadios) inside.push_back(radio.id);
+  for (int id : inside) {
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(f.Control(id), &r)) << id;
+    EXPECT_GE(r.left, border.left) << id;
+    EXPECT_LE(r.right, border.right) << id;
+    EXPECT_GE(r.top, border.top) << id;
+    EXPECT_LE(r.bottom, border.bottom) << id;
+  }
 }
 
 TEST(ConfigDialog, OkWritesEveryValueWithTheIndexesAtZero) {

@@ -36,10 +36,11 @@ TEST(DialogRules, UrlEditRule) {
 TEST(DialogRules, SliderRange) {
   struct Case {
     int value;
-    bool inRange;
+    int maximum;
   };
-  const Case cases[] = {{-1, false}, {0, false}, {4, false}, {5, true}, {30, true}, {60, true}, {61, false}};
-  for (const Case& c : cases) EXPECT_EQ(c.inRange, IsSliderValueInRange(c.value)) << c.value;
+  const Case cases[] = {{5, 60}, {30, 60}, {60, 60}, {61, 61}, {3600, 3600}};
+  for (const Case& c : cases) EXPECT_EQ(c.maximum, SliderMaximumFor(c.value)) << c.value;
+  EXPECT_EQ(5, kSliderMinimum);
 }
 
 TEST(DialogRules, CatalogNames) {

@@ -98,7 +98,7 @@ int Setup(std::wstring install, const wchar_t* userCatalog) {
     return 1;
   SetText(key, L"KEL_TARGETDIR", install);
   SetDword(key, L"CurrentVisualIndex", 1);  // Local Image: pictures between the other media
-  SetDword(key, L"SliderVal_PictureTimeout", 3);
+  SetDword(key, L"SliderVal_PictureTimeout", kMinimumPictureInterval);
   SetDword(key, L"RandomMedia", 0);
   SetDword(key, L"CurrentMediaIndex", static_cast<DWORD>(-1));
   SetDword(key, L"CurrentPictureIndex", static_cast<DWORD>(-1));

@@ -1,0 +1,28 @@
+# What a user installs holds the programs without their debug information,
+# while build/bin keeps the copies that have it. Run as a script (no Wine):
+#   cmake -DOBJDUMP=... -DINSTALLED=<build/Kelvane> -DBUILT=<build/bin> -P InstallTreeCheck.cmake
+function(debug_sections file result)
+  execute_process(COMMAND ${OBJDUMP} -h ${file} OUTPUT_VARIABLE out RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "cannot read the sections of ${file}")
+  endif()
+  string(REGEX MATCHALL "\\.debug_[a-z_]+" found "${out}")
+  set(${result} "${found}" PARENT_SCOPE)
+endfunction()
+
+foreach(program kel.scr kelwall.exe)
+  if(NOT EXISTS ${INSTALLED}/${program})
+    message(FATAL_ERROR "${INSTALLED} holds no ${program}")
+  endif()
+  debug_sections(${INSTALLED}/${program} installed)
+  if(installed)
+    message(FATAL_ERROR "${INSTALLED}/${program} carries debug information: ${installed}")
+  endif()
+  debug_sections(${BUILT}/${program} built)
+  if(NOT built)
+    message(FATAL_ERROR "${BUILT}/${program} lost its debug information")
+  endif()
+  file(SIZE ${INSTALLED}/${program} installedSize)
+  file(SIZE ${BUILT}/${program} builtSize)
+  message(STATUS "${program}: ${installedSize} bytes installed, ${builtSize} bytes in build/bin")
+endforeach()
