@@ -6,7 +6,10 @@
 // players made on it), never from a media: given to libvlc_media_add_option
 // they do nothing. An item's options of those names reach libvlc as
 // libvlc_new arguments instead ("audio-visual=visual" as
-// "--audio-visual=visual"), in the order the item gave them.
+// "--audio-visual=visual"), in the order the item gave them. Those that ask
+// for no visualisation at all are left out: libvlc's default is none, and
+// its visual filter given no effect only fails ("unknown visual effect:
+// none", "cannot add user visualization").
 std::vector<std::string> InstanceArgumentsFor(const std::vector<std::string>& itemOptions);
 
 // Whether an option (with or without its "=value" and a "no-" in front) is
