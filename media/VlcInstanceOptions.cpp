@@ -55,3 +55,12 @@ std::vector<std::string> InstanceArgumentsFor(const std::vector<std::string>& it
     if (IsInstanceOption(option) && !AsksForNoVisualisation(option, effects)) arguments.push_back("--" + option);
   return arguments;
 }
+
+bool ShowsTitle(const std::vector<std::string>& itemOptions) {
+  bool shown = false;
+  for (const std::string& option : itemOptions) {
+    if (option == "video-title-show") shown = true;
+    if (option == "no-video-title-show") shown = false;
+  }
+  return shown;
+}

@@ -15,3 +15,10 @@ std::vector<std::string> InstanceArgumentsFor(const std::vector<std::string>& it
 // Whether an option (with or without its "=value" and a "no-" in front) is
 // one of them.
 bool IsInstanceOption(const std::string& option);
+
+// Whether the item's options ask for its title over the picture at its
+// start ("video-title-show"; the last of it and "no-video-title-show"
+// counts). libvlc 3's media player keeps this switch itself, untouched by
+// media options and instance arguments alike: only
+// libvlc_media_player_set_video_title_display sets it.
+bool ShowsTitle(const std::vector<std::string>& itemOptions);

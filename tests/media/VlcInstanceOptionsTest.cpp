@@ -84,4 +84,27 @@ TEST(VlcInstanceOptions, OptionsAskingForNoVisualisationStayOut) {
   }
 }
 
+TEST(VlcInstanceOptions, TheLastTitleOptionSaysWhetherTheTitleShows) {
+  const struct {
+    Arguments options;
+    bool shown;
+  } kCases[] = {
+      {{"osd", "video-title-show", "one-instance"}, true},
+      {{"osd", "no-video-title-show", "one-instance"}, false},
+      {{"no-video-title-show", "video-title-show"}, true},
+      {{"video-title-show", "no-video-title-show"}, false},
+      {{"osd"}, false},  // libvlc's player shows none of its own accord
+      {{"video-title-show-x"}, false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ShowsTitle(c.options), c.shown) << c.options.size() << " " << c.options[0];
+  ResetSettingsToDefaults();
+  for (bool showName : {false, true}) {
+    ShowName = showName;
+    ApplyVisualOptions(VisualModeNone);
+    EXPECT_EQ(ShowsTitle(GetVlcPlayer().GetOptions()), showName);
+  }
+  GetVlcPlayer().ClearOptions();
+  ResetSettingsToDefaults();
+}
+
 }  // namespace
