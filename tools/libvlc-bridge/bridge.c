@@ -18,9 +18,11 @@
  * - when KEL_VLC_BRIDGE_OUTPUT is "dummy", libvlc gets the dummy audio and
  *   video outputs, so tests need no sound card and open no window;
  * - otherwise, when KEL_VLC_BRIDGE_SOUND_FILE names a Windows file, libvlc's
- *   sound goes through ALSA's "file" device into that file as a WAV (and on
- *   to ALSA's null device, at its real pace), so tests can hear what a
- *   user would: libvlc's own mute and volume act before the device;
+ *   sound goes through ALSA's "file" device into that file as a WAV, and on
+ *   to ALSA's null device, which paces it; libvlc's own mute acts before the
+ *   device, so tests hear whether a user would. The file holds the samples
+ *   libvlc gave, but not in their timing (the null device lets the file
+ *   device write its buffer over and over);
  * - when KEL_VLC_BRIDGE_LOG names a file, one line per call is appended to
  *   it: the function, its arguments and its result, separated by tabs;
  * - when KEL_VLC_BRIDGE_FAIL_NEW is "1", libvlc_new returns NULL without
