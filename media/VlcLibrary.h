@@ -24,6 +24,7 @@
   X(libvlc_media_player_get_hwnd)             \
   X(libvlc_media_player_set_position)         \
   X(libvlc_media_player_will_play)            \
+  X(libvlc_media_player_set_video_title_display) \
   X(libvlc_video_set_mouse_input)             \
   X(libvlc_video_set_key_input)               \
   X(libvlc_audio_set_mute)                    \

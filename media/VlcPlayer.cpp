@@ -10,6 +10,11 @@ namespace {
 // libvlc_Error: what the show sees for an item that cannot play.
 constexpr int kStateError = 7;
 
+// Where and how long the title shows: libvlc's own defaults for its
+// "video-title-position" and "video-title-timeout".
+constexpr libvlc_position_t kTitlePosition = libvlc_position_bottom;
+constexpr unsigned kTitleMilliseconds = 5000;
+
 void HandleSentMessages() {
   MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
   MSG msg;
@@ -108,6 +113,7 @@ CVlcPlayer::KeptInstance CVlcPlayer::TakeCurrentLocked() {
   kept.mediaList = mediaList_;
   kept.idleList = idleList_;
   kept.listGeneration = currentListGeneration_;
+  kept.titleShown = titleShown_;
   instance_ = nullptr;
   mediaPlayer_ = nullptr;
   listPlayer_ = nullptr;
@@ -125,6 +131,7 @@ void CVlcPlayer::PutCurrentLocked(const KeptInstance& kept) {
   mediaList_ = kept.mediaList;
   idleList_ = kept.idleList;
   currentListGeneration_ = kept.listGeneration;
+  titleShown_ = kept.titleShown;
 }
 
 void CVlcPlayer::ReleaseKeptLocked(KeptInstance& kept) {
@@ -188,6 +195,7 @@ void CVlcPlayer::CreatePlayersLocked() {
   listPlayer_ = api_->libvlc_media_list_player_new(instance_);
   mediaList_ = api_->libvlc_media_list_new(instance_);
   idleList_ = api_->libvlc_media_list_new(instance_);
+  titleShown_ = false;
   // Mouse movement and keys must reach the saver window, which ends the show.
   if (mediaPlayer_) {
     api_->libvlc_video_set_mouse_input(mediaPlayer_, 0);
@@ -242,6 +250,7 @@ libvlc_media_t* CVlcPlayer::NewMediaFromPath(const std::wstring& path) {
   ExclusiveUse use(this);
   UseInstanceForOptionsLocked();
   if (!instance_) return nullptr;
+  ShowTitleLocked();
   libvlc_media_t* media = api_->libvlc_media_new_path(instance_, WideToUtf8(path).c_str());
   if (media) AddOptionsLocked(media);
   return media;
@@ -332,6 +341,7 @@ bool CVlcPlayer::PlayMedia(libvlc_media_t* media) {
 libvlc_media_t* CVlcPlayer::ListItemAt(int index) {
   ExclusiveUse use(this);
   UseInstanceForOptionsLocked();
+  ShowTitleLocked();
   return ItemAtLocked(index);
 }
 
@@ -447,6 +457,20 @@ void CVlcPlayer::BindWindowLocked() {
   if (!mediaPlayer_) return;
   if (listPlayer_) api_->libvlc_media_list_player_set_media_player(listPlayer_, mediaPlayer_);
   if (window_) api_->libvlc_media_player_set_hwnd(mediaPlayer_, window_);
+}
+
+// The player reads its switch only when it makes a video output, and keeps
+// that output from one item to the next until it is stopped: a change
+// stops it first, so that the next item's output is made with the new one.
+void CVlcPlayer::ShowTitleLocked() {
+  if (!mediaPlayer_) return;
+  bool wanted = ShowsTitle(std::vector<std::string>(optionSlots_.begin(), optionSlots_.begin() + optionCount_));
+  if (wanted == titleShown_) return;
+  if (listPlayer_) api_->libvlc_media_list_player_stop(listPlayer_);
+  api_->libvlc_media_player_stop(mediaPlayer_);
+  api_->libvlc_media_player_set_video_title_display(mediaPlayer_, wanted ? kTitlePosition : libvlc_position_disable,
+                                                    kTitleMilliseconds);
+  titleShown_ = wanted;
 }
 
 void CVlcPlayer::SetOutputWindow(HWND window) {

@@ -17,9 +17,11 @@ struct libvlc_media_list_player_t;
 // media created or started next receives. Options that libvlc 3 reads only
 // from the instance (VlcInstanceOptions.h) are handed to libvlc_new instead:
 // each set of them in use gets an instance of its own, made when a media is
-// first created under it and kept for the next item that needs it. Every operation checks its handles:
-// without libvlc (not installed, not opened in this process, or libvlc_new
-// failed) it does nothing and reports failure.
+// first created under it and kept for the next item that needs it. The
+// title over the picture is the media player's own switch, set from the
+// option table for each media created or started. Every operation checks
+// its handles: without libvlc (not installed, not opened in this process,
+// or libvlc_new failed) it does nothing and reports failure.
 //
 // Paths, locations and options go to libvlc as UTF-8.
 //
@@ -99,6 +101,7 @@ class CVlcPlayer {
     libvlc_media_list_t* mediaList = nullptr;
     libvlc_media_list_t* idleList = nullptr;
     unsigned listGeneration = 0;
+    bool titleShown = false;
   };
 
   bool StartInstanceLocked(const std::vector<std::string>& arguments);
@@ -112,6 +115,7 @@ class CVlcPlayer {
   void ReplaceMediaListLocked();
   bool AppendLocationLocked(const std::string& location);
   void BindWindowLocked();
+  void ShowTitleLocked();
   void AddOptionsLocked(libvlc_media_t* media);
   void LockShared();
   void LockExclusive();
@@ -132,6 +136,8 @@ class CVlcPlayer {
   libvlc_media_list_t* idleList_ = nullptr;
   HWND window_ = nullptr;
   bool mute_ = false;
+  // The title switch the media player was last given (libvlc's own is off).
+  bool titleShown_ = false;
 
   std::string startArgument_;
   std::vector<std::string> arguments_;  // of the instance in use

@@ -10,9 +10,10 @@ WINESERVER=/usr/lib/wine/wineserver
 # own after sourcing this, or pass one to kel_start_wine.
 unset WINEPREFIX
 
+# fonts-dejavu-core: libvlc's text renderer draws the items' titles with it.
 KEL_PACKAGES="cmake make g++-mingw-w64-x86-64 googletest wine64 wine64-tools libwine-dev libx11-dev libxext-dev xvfb xauth
   libgl1-mesa-dri x11-utils imagemagick libvlc-dev libvlc5 vlc-plugin-base vlc-plugin-video-output
-  vlc-plugin-visualization xdotool"
+  vlc-plugin-visualization fonts-dejavu-core xdotool"
 
 kel_install_packages() {
   local missing=""

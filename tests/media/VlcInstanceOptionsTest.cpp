@@ -18,18 +18,18 @@ struct ModeCase {
 };
 
 // What each mode's option table hands to libvlc_new; the rest of the table
-// stays with the media.
+// stays with the media. Modes without a visualisation hand over nothing.
 const ModeCase kModes[] = {
-    {VisualModeNone, {"--audio-visual=visual", "--effect-list=none"}},
-    {VisualModeLocalImage, {"--audio-visual=visual", "--effect-list=none"}},
+    {VisualModeNone, {}},
+    {VisualModeLocalImage, {}},
     {VisualModeWebImage, {}},
     {VisualModeScope, {"--audio-visual=visual", "--effect-list=scope"}},
     {VisualModeSpectrum, {"--audio-visual=visual", "--effect-list=spectrum"}},
     {VisualModeSpectrometer, {"--audio-visual=visual", "--effect-list=spectrometer"}},
     {VisualModeVuMeter, {"--audio-visual=visual", "--effect-list=vumeter"}},
     {VisualModeGoom, {"--audio-visual=goom"}},
-    {VisualModeLoadingPicture, {"--audio-visual=none", "--effect-list=none"}},
-    {VisualModeWebMedia, {"--audio-visual=visual", "--effect-list=none"}},
+    {VisualModeLoadingPicture, {}},
+    {VisualModeWebMedia, {}},
 };
 
 TEST(VlcInstanceOptions, EachModeGivesItsVisualOptionsAsLibvlcArguments) {
@@ -57,6 +57,54 @@ TEST(VlcInstanceOptions, OnlyInstanceOptionsAreTakenWithOrWithoutNo) {
   for (const auto& c : kCases) EXPECT_EQ(IsInstanceOption(c.option), c.instance) << c.option;
   EXPECT_EQ(InstanceArgumentsFor({"osd", "effect-list=vumeter", "one-instance", "audio-visual=visual"}),
             (Arguments{"--effect-list=vumeter", "--audio-visual=visual"}));
+}
+
+// libvlc's visual filter given the effect "none" draws nothing and reports
+// failures; no visualisation is libvlc's default, so such options stay out.
+TEST(VlcInstanceOptions, OptionsAskingForNoVisualisationStayOut) {
+  const struct {
+    Arguments options;
+    Arguments expected;
+  } kCases[] = {
+      {{"audio-visual=visual", "effect-list=none", "osd"}, {}},
+      {{"effect-list=none", "audio-visual=visual"}, {}},
+      {{"audio-visual=none", "effect-list=none"}, {}},
+      {{"audio-visual=none"}, {}},
+      {{"audio-visual=visual", "effect-list=none", "video-wallpaper"}, {"--video-wallpaper"}},
+      {{"audio-visual=visual", "effect-list=scope"}, {"--audio-visual=visual", "--effect-list=scope"}},
+      {{"audio-visual=visual"}, {"--audio-visual=visual"}},  // libvlc's default effect
+      {{"audio-visual=goom", "effect-list=none"}, {"--audio-visual=goom"}},
+      {{"effect-list=none", "audio-visual=visual", "effect-list=vumeter"},
+       {"--audio-visual=visual", "--effect-list=vumeter"}},
+  };
+  for (const auto& c : kCases) {
+    std::string shown;
+    for (const std::string& option : c.options) shown += option + " ";
+    EXPECT_EQ(InstanceArgumentsFor(c.options), c.expected) << shown;
+  }
+}
+
+TEST(VlcInstanceOptions, TheLastTitleOptionSaysWhetherTheTitleShows) {
+  const struct {
+    Arguments options;
+    bool shown;
+  } kCases[] = {
+      {{"osd", "video-title-show", "one-instance"}, true},
+      {{"osd", "no-video-title-show", "one-instance"}, false},
+      {{"no-video-title-show", "video-title-show"}, true},
+      {{"video-title-show", "no-video-title-show"}, false},
+      {{"osd"}, false},  // libvlc's player shows none of its own accord
+      {{"video-title-show-x"}, false},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(ShowsTitle(c.options), c.shown) << c.options.size() << " " << c.options[0];
+  ResetSettingsToDefaults();
+  for (bool showName : {false, true}) {
+    ShowName = showName;
+    ApplyVisualOptions(VisualModeNone);
+    EXPECT_EQ(ShowsTitle(GetVlcPlayer().GetOptions()), showName);
+  }
+  GetVlcPlayer().ClearOptions();
+  ResetSettingsToDefaults();
 }
 
 }  // namespace

@@ -355,50 +355,59 @@ TEST_F(VlcPlayback, MuteReachesThePlayer) {
 // The visual options reach libvlc_new: each set in use plays on an instance
 // of its own, made at its first item and kept for the next one, with
 // players bound to the window, muted as asked and without mouse or key
-// input; the player left is stopped.
+// input; the player left is stopped. A mode without a visualisation asks
+// for none: it plays on the start-up instance.
 TEST_F(VlcPlayback, EachVisualModePlaysOnAnInstanceMadeWithItsOptions) {
   TestWindow window;
   SetVideoWindow(window.Handle());
   MuteAudio = true;
   std::wstring wav = WriteMedia(L"short.wav", MakeWav(0.3));
   BridgeLog log;
+  const std::string kStartUp = "the start-up instance";
   const struct {
     VisualMode mode;
-    const char* effect;
+    const char* effect;  // null: no visualisation, no instance arguments
     bool made;
   } kItems[] = {
       {VisualModeScope, "--effect-list=scope", true},
       {VisualModeSpectrum, "--effect-list=spectrum", true},
       {VisualModeScope, "--effect-list=scope", false},
-      {VisualModeNone, "--effect-list=none", true},
+      {VisualModeNone, nullptr, false},
+      {VisualModeLocalImage, nullptr, false},
   };
   std::map<std::string, std::string> effectOfInstance;
   for (const auto& item : kItems) {
+    const std::string effect = item.effect ? item.effect : kStartUp;
     size_t made = log.Calls("libvlc_new").size();
     ApplyVisualOptions(item.mode);
     ASSERT_TRUE(PlayFile(wav));
-    EXPECT_TRUE(ReachesState(kEnded)) << item.effect;
+    EXPECT_TRUE(ReachesState(kEnded)) << effect;
     std::vector<BridgeCall> started = log.Calls("libvlc_new");
-    EXPECT_EQ(started.size(), made + (item.made ? 1 : 0)) << item.effect;
+    EXPECT_EQ(started.size(), made + (item.made ? 1 : 0)) << effect;
     EXPECT_EQ(GetVlcPlayer().GetInstanceArguments(),
-              (std::vector<std::string>{"--audio-visual=visual", item.effect}));
+              item.effect ? (std::vector<std::string>{"--audio-visual=visual", item.effect}) : std::vector<std::string>{});
     if (item.made && started.size() == made + 1) {
       const BridgeCall& call = started.back();
       ASSERT_GE(call.fields.size(), 3u);  // then the bridge's dummy outputs
       EXPECT_EQ(call.fields[1], "--audio-visual=visual");
-      EXPECT_EQ(call.fields[2], item.effect);
-      effectOfInstance[call.result] = item.effect;
+      EXPECT_EQ(call.fields[2], effect);
+      effectOfInstance[call.result] = effect;
     }
   }
-  ASSERT_EQ(effectOfInstance.size(), 3u);
+  ASSERT_EQ(effectOfInstance.size(), 2u);
 
-  // Every item went to a player of its own options' instance.
+  // Every item went to a player of its own options' instance; the start-up
+  // instance's player was made before the log.
   std::map<std::string, std::string> instanceOfPlayer;
   for (const BridgeCall& call : log.Calls("libvlc_media_player_new")) instanceOfPlayer[call.result] = call.fields[0];
   std::vector<BridgeCall> given = log.Calls("libvlc_media_player_set_media");
-  ASSERT_EQ(given.size(), 4u);
-  for (size_t i = 0; i < given.size(); ++i)
-    EXPECT_EQ(effectOfInstance[instanceOfPlayer[given[i].fields[0]]], kItems[i].effect) << i;
+  ASSERT_EQ(given.size(), 5u);
+  for (size_t i = 0; i < given.size(); ++i) {
+    auto made = instanceOfPlayer.find(given[i].fields[0]);
+    EXPECT_EQ(made == instanceOfPlayer.end() ? kStartUp : effectOfInstance[made->second],
+              kItems[i].effect ? kItems[i].effect : kStartUp)
+        << i;
+  }
   // Each new player: no mouse or key input, the window, the mute.
   for (const auto& player : instanceOfPlayer) {
     auto madeFor = [&](const char* function, const char* value) {
@@ -428,7 +437,7 @@ TEST_F(VlcPlayback, EachVisualModePlaysOnAnInstanceMadeWithItsOptions) {
     }
   }
   ReleasePlayer();
-  EXPECT_EQ(log.Calls("libvlc_release").size(), 4u) << "every instance goes at close";
+  EXPECT_EQ(log.Calls("libvlc_release").size(), 3u) << "every instance goes at close";
 }
 
 // A kept instance comes back with the web list as it is now, not as it was

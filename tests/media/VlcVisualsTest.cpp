@@ -3,65 +3,20 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
-
 #include "engine/Settings.h"
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
 #include "media/VisualOptions.h"
+#include "support/BlackWindow.h"
 #include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
 #include "support/VlcFixture.h"
-#include "support/XDisplay.h"
 
 namespace {
 
 constexpr int kPlaying = 3;
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
-
-// A black window of its own at a known place on the screen.
-class BlackWindow {
- public:
-  BlackWindow() {
-    static const wchar_t kClass[] = L"KelVisualTestWindow";
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    wc.lpszClassName = kClass;
-    RegisterClassW(&wc);
-    window_ = CreateWindowExW(WS_EX_TOPMOST, kClass, L"visual", WS_POPUP | WS_VISIBLE, 40, 40, kWidth, kHeight,
-                              nullptr, nullptr, wc.hInstance, nullptr);
-    WaitUntil(3000, [&] {
-      Pump();
-      return GetPropA(window_, "__wine_x11_whole_window") != nullptr;
-    });
-  }
-  ~BlackWindow() { DestroyWindow(window_); }
-  BlackWindow(const BlackWindow&) = delete;
-  BlackWindow& operator=(const BlackWindow&) = delete;
-
-  HWND Handle() const { return window_; }
-  static void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-  // How many pixels of the window on screen are clearly not black; -1 when
-  // no screenshot could be taken.
-  int LitPixels() const {
-    RECT area;
-    GetWindowRect(window_, &area);
-    std::vector<uint32_t> pixels = GrabScreenArea(area);
-    if (pixels.empty()) return -1;
-    return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
-      return ((p >> 16) & 0xFF) > 48 || ((p >> 8) & 0xFF) > 48 || (p & 0xFF) > 48;
-    }));
-  }
-
- private:
-  HWND window_ = nullptr;
-};
+constexpr int kWidth = BlackWindow::kWidth;
+constexpr int kHeight = BlackWindow::kHeight;
 
 struct VisualCase {
   const char* name;

@@ -61,6 +61,36 @@ std::string StoredZlib(const std::string& raw) {
   return out;
 }
 
+// A RIFF chunk (or, with a list type, a LIST) padded to an even size.
+std::string RiffChunk(const char* id, const std::string& data, const char* listType = nullptr) {
+  std::string body = listType ? std::string(listType, 4) + data : data;
+  std::string chunk(id, 4);
+  PutLittle(chunk, static_cast<uint32_t>(body.size()), 4);
+  chunk += body;
+  if (body.size() % 2) chunk += '\0';
+  return chunk;
+}
+
+std::string AviStreamHeader(const char* type, const char* handler, uint32_t scale, uint32_t rate, uint32_t length,
+                            uint32_t bufferSize, uint32_t sampleSize, int width, int height) {
+  std::string strh(type, 4);
+  strh.append(handler, 4);
+  PutLittle(strh, 0, 4);  // flags
+  PutLittle(strh, 0, 4);  // priority, language
+  PutLittle(strh, 0, 4);  // initial frames
+  PutLittle(strh, scale, 4);
+  PutLittle(strh, rate, 4);
+  PutLittle(strh, 0, 4);  // start
+  PutLittle(strh, length, 4);
+  PutLittle(strh, bufferSize, 4);
+  PutLittle(strh, 0xFFFFFFFFu, 4);  // quality: default
+  PutLittle(strh, sampleSize, 4);
+  PutLittle(strh, 0, 4);  // frame: left, top
+  PutLittle(strh, static_cast<uint32_t>(width), 2);
+  PutLittle(strh, static_cast<uint32_t>(height), 2);
+  return strh;
+}
+
 // Digits 0-9 in a 5x7 grid, one row of five bits per byte.
 const uint8_t kDigits[10][7] = {
     {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
@@ -161,4 +191,90 @@ std::string MakeY4m(int width, int height, int frames, int fps, uint8_t y, uint8
     clip.append(static_cast<size_t>(chromaW) * chromaH, static_cast<char>(v));
   }
   return clip;
+}
+
+std::string MakeAvi(int width, int height, int frames, int fps, uint32_t rgb, int sampleRate, double frequency) {
+  const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  const uint32_t frameBytes = stride * static_cast<uint32_t>(height);
+  const uint32_t samplesPerFrame = static_cast<uint32_t>(sampleRate / fps);
+  std::string frame(frameBytes, '\0');
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      size_t at = static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3;  // blue, green, red
+      frame[at] = static_cast<char>(rgb);
+      frame[at + 1] = static_cast<char>(rgb >> 8);
+      frame[at + 2] = static_cast<char>(rgb >> 16);
+    }
+
+  std::string avih;
+  PutLittle(avih, 1000000u / static_cast<uint32_t>(fps), 4);
+  PutLittle(avih, frameBytes * fps + static_cast<uint32_t>(sampleRate) * 2, 4);
+  PutLittle(avih, 0, 4);
+  PutLittle(avih, 0x110, 4);  // has an index, interleaved
+  PutLittle(avih, static_cast<uint32_t>(frames), 4);
+  PutLittle(avih, 0, 4);
+  PutLittle(avih, 2, 4);  // streams
+  PutLittle(avih, frameBytes, 4);
+  PutLittle(avih, static_cast<uint32_t>(width), 4);
+  PutLittle(avih, static_cast<uint32_t>(height), 4);
+  avih.append(16, '\0');
+
+  std::string bitmap;  // BITMAPINFOHEADER, bottom-up rows
+  PutLittle(bitmap, 40, 4);
+  PutLittle(bitmap, static_cast<uint32_t>(width), 4);
+  PutLittle(bitmap, static_cast<uint32_t>(height), 4);
+  PutLittle(bitmap, 1, 2);
+  PutLittle(bitmap, 24, 2);
+  PutLittle(bitmap, 0, 4);  // BI_RGB
+  PutLittle(bitmap, frameBytes, 4);
+  bitmap.append(16, '\0');
+
+  std::string wave;  // WAVEFORMATEX, PCM
+  PutLittle(wave, 1, 2);
+  PutLittle(wave, 1, 2);
+  PutLittle(wave, static_cast<uint32_t>(sampleRate), 4);
+  PutLittle(wave, static_cast<uint32_t>(sampleRate) * 2, 4);
+  PutLittle(wave, 2, 2);
+  PutLittle(wave, 16, 2);
+  PutLittle(wave, 0, 2);
+
+  const uint32_t samples = samplesPerFrame * static_cast<uint32_t>(frames);
+  std::string header =
+      RiffChunk("avih", avih) +
+      RiffChunk("LIST",
+                RiffChunk("strh", AviStreamHeader("vids", "DIB ", 1, static_cast<uint32_t>(fps),
+                                                  static_cast<uint32_t>(frames), frameBytes, 0, width, height)) +
+                    RiffChunk("strf", bitmap),
+                "strl") +
+      RiffChunk("LIST",
+                RiffChunk("strh", AviStreamHeader("auds", "\0\0\0\0", 1, static_cast<uint32_t>(sampleRate), samples,
+                                                  samplesPerFrame * 2, 2, 0, 0)) +
+                    RiffChunk("strf", wave),
+                "strl");
+
+  // Each frame with its share of the tone; the index gives offsets from the
+  // "movi" list type.
+  std::string movi, index;
+  uint32_t sample = 0;
+  for (int f = 0; f < frames; ++f) {
+    std::string sound;
+    for (uint32_t i = 0; i < samplesPerFrame; ++i, ++sample) {
+      double s = std::sin(2.0 * 3.14159265358979 * frequency * sample / sampleRate);
+      PutLittle(sound, static_cast<uint32_t>(static_cast<int16_t>(s * 12000)) & 0xFFFF, 2);
+    }
+    const struct {
+      const char* id;
+      const std::string* data;
+    } chunks[] = {{"00db", &frame}, {"01wb", &sound}};
+    for (const auto& chunk : chunks) {
+      index.append(chunk.id, 4);
+      PutLittle(index, 0x10, 4);  // key frame
+      PutLittle(index, static_cast<uint32_t>(movi.size() + 4), 4);
+      PutLittle(index, static_cast<uint32_t>(chunk.data->size()), 4);
+      movi += RiffChunk(chunk.id, *chunk.data);
+    }
+  }
+  return RiffChunk("RIFF",
+                   RiffChunk("LIST", header, "hdrl") + RiffChunk("LIST", movi, "movi") + RiffChunk("idx1", index),
+                   "AVI ");
 }

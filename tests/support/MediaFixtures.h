@@ -16,3 +16,8 @@ std::string MakeWav(double seconds, int sampleRate = 22050, double frequency = 4
 
 // A YUV4MPEG2 clip whose frames sweep a bright bar across a coloured field.
 std::string MakeY4m(int width, int height, int frames, int fps, uint8_t y, uint8_t u, uint8_t v);
+
+// A video with sound: an uncompressed AVI of a solid colour (24-bit frames)
+// with a mono 16-bit sine tone beside it for the same time.
+std::string MakeAvi(int width, int height, int frames, int fps, uint32_t rgb, int sampleRate = 22050,
+                    double frequency = 440.0);

@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
 #include "support/TestPaths.h"
 
 std::wstring BridgePlaceholderPath() { return ProgramFolder() + L"..\\libvlc-bridge\\libvlc.dll"; }
@@ -11,6 +16,48 @@ bool InstallBridge(const std::wstring& folder) {
 }
 
 void UseDummyOutputs() { SetEnvironmentVariableW(L"KEL_VLC_BRIDGE_OUTPUT", L"dummy"); }
+
+void RecordSoundInto(const std::wstring& path) {
+  SetEnvironmentVariableW(L"KEL_VLC_BRIDGE_SOUND_FILE", path.empty() ? nullptr : path.c_str());
+}
+
+// The sizes in the header are left unfinished while the device is open: the
+// samples run from the "data" chunk to the end of the file.
+double LoudestSample(const std::wstring& wavPath) {
+  std::string wav = ReadFileBytes(wavPath);
+  auto little = [&](size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(wav[at + i]);
+    return v;
+  };
+  if (wav.size() < 12 || wav.compare(0, 4, "RIFF") != 0 || wav.compare(8, 4, "WAVE") != 0) return -1;
+  uint32_t format = 0, bits = 0;
+  size_t at = 12;
+  while (at + 8 <= wav.size()) {
+    uint32_t size = little(at + 4, 4);
+    if (wav.compare(at, 4, "fmt ") == 0 && at + 24 <= wav.size()) {
+      format = little(at + 8, 2);
+      bits = little(at + 22, 2);
+    } else if (wav.compare(at, 4, "data") == 0) {
+      at += 8;
+      break;
+    }
+    at += 8 + size + (size & 1);
+  }
+  double loudest = -1;
+  if (format == 1 && bits == 16) {
+    for (; at + 2 <= wav.size(); at += 2)
+      loudest = std::max(loudest, std::abs(static_cast<int16_t>(little(at, 2)) / 32768.0));
+  } else if (format == 3 && bits == 32) {
+    for (; at + 4 <= wav.size(); at += 4) {
+      uint32_t raw = little(at, 4);
+      float sample;
+      memcpy(&sample, &raw, sizeof(sample));
+      loudest = std::max(loudest, static_cast<double>(std::fabs(sample)));
+    }
+  }
+  return loudest;
+}
 
 BridgeLog::BridgeLog() {
   folder_ = MakeTempFolder(L"kel-bridge-log");

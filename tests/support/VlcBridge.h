@@ -15,6 +15,15 @@ bool InstallBridge(const std::wstring& folder);
 // libvlc instances made from now on use the dummy audio and video outputs.
 void UseDummyOutputs();
 
+// Without the dummy outputs, libvlc instances made from now on send their
+// sound into a WAV file (through ALSA's "file" device), as it would reach a
+// sound card; an empty path ends this for the instances made after.
+void RecordSoundInto(const std::wstring& path);
+
+// The loudest sample of such a recording (16-bit or float samples) as a
+// fraction of full scale; -1 when the file holds no samples.
+double LoudestSample(const std::wstring& wavPath);
+
 // One call as the bridge logged it: the function, then its fields (handles,
 // numbers, texts), and the result after "=" when the function has one.
 struct BridgeCall {

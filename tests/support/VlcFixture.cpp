@@ -18,6 +18,7 @@ void VlcFixture::SetUp() {
   ResetSettingsToDefaults();
   install_ = MakeTempFolder(L"kel-vlc");
   media_ = MakeTempFolder(L"kel-media");
+  RecordSoundInto(recordSound_ ? SoundFile() : std::wstring());
   ASSERT_TRUE(InstallBridge(install_)) << "no bridge placeholder at " << WideToUtf8(BridgePlaceholderPath());
   KEL_TARGETDIR = install_;
   player_.reset(new KEL_TamListPlayer());
@@ -27,6 +28,7 @@ void VlcFixture::SetUp() {
 
 void VlcFixture::TearDown() {
   ReleasePlayer();
+  RecordSoundInto(std::wstring());
   player_.reset();
   GetVlcPlayer().ClearListLocations();
   GetVlcPlayer().ClearOptions();

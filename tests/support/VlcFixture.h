@@ -11,7 +11,8 @@
 
 // A list player on real libvlc through the bridge, with the dummy outputs
 // (or libvlc's own, when a test sets dummyOutputs_ false in its
-// constructor): an install folder holding the bridge's placeholder
+// constructor, and with recordSound_ also true the sound going into
+// SoundFile()): an install folder holding the bridge's placeholder
 // libvlc.dll, a folder for generated media, and default settings.
 class VlcFixture : public ::testing::Test {
  protected:
@@ -20,12 +21,14 @@ class VlcFixture : public ::testing::Test {
 
   const std::wstring& InstallFolder() const { return install_; }
   const std::wstring& MediaFolder() const { return media_; }
+  std::wstring SoundFile() const { return media_ + L"sound.wav"; }
   std::wstring WriteMedia(const std::wstring& name, const std::string& bytes);
   // Polls GetPlayerState until it gives the state.
   static bool ReachesState(int state, DWORD ms = 15000);
 
   std::unique_ptr<KEL_TamListPlayer> player_;
   bool dummyOutputs_ = true;
+  bool recordSound_ = false;
 
  private:
   std::wstring install_;

@@ -17,6 +17,12 @@
  *   only, and under Wine the show must still be seen behind other programs;
  * - when KEL_VLC_BRIDGE_OUTPUT is "dummy", libvlc gets the dummy audio and
  *   video outputs, so tests need no sound card and open no window;
+ * - otherwise, when KEL_VLC_BRIDGE_SOUND_FILE names a Windows file, libvlc's
+ *   sound goes through ALSA's "file" device into that file as a WAV, and on
+ *   to ALSA's null device, which paces it; libvlc's own mute acts before the
+ *   device, so tests hear whether a user would. The file holds the samples
+ *   libvlc gave, but not in their timing (the null device lets the file
+ *   device write its buffer over and over);
  * - when KEL_VLC_BRIDGE_LOG names a file, one line per call is appended to
  *   it: the function, its arguments and its result, separated by tabs;
  * - when KEL_VLC_BRIDGE_FAIL_NEW is "1", libvlc_new returns NULL without
@@ -120,19 +126,60 @@ static WCHAR *get_env(const WCHAR *name)
     return value;
 }
 
+/* KEL_VLC_BRIDGE_OUTPUT is "dummy". */
+static BOOL dummy_outputs(void)
+{
+    WCHAR *value = get_env(L"KEL_VLC_BRIDGE_OUTPUT");
+    BOOL dummy = value && lstrcmpiW(value, L"dummy") == 0;
+    if (value) HeapFree(GetProcessHeap(), 0, value);
+    return dummy;
+}
+
+/* a, b and c joined, on the process heap; NULL when out of memory. */
+static char *heap_join(const char *a, const char *b, const char *c)
+{
+    char *text = HeapAlloc(GetProcessHeap(), 0, strlen(a) + strlen(b) + strlen(c) + 1);
+    if (!text) return NULL;
+    strcpy(text, a);
+    strcat(text, b);
+    strcat(text, c);
+    return text;
+}
+
+static void free_output_args(char **args, int count)
+{
+    int i;
+    if (!args) return;
+    for (i = 0; i < count; ++i)
+        if (args[i]) HeapFree(GetProcessHeap(), 0, args[i]);
+    HeapFree(GetProcessHeap(), 0, args);
+}
+
 /* Outputs chosen by KEL_VLC_BRIDGE_OUTPUT: "dummy" (tests: no sound card,
- * no picture); anything else leaves libvlc its own choice. */
-static int output_args(const char *const **args)
+ * no picture); anything else leaves libvlc its own choice, but for the sound
+ * of KEL_VLC_BRIDGE_SOUND_FILE. The texts go with free_output_args. */
+static int output_args(char ***args)
 {
     static const char *const dummy[] = {"--aout=dummy", "--vout=dummy", "--quiet"};
-    WCHAR *value = get_env(L"KEL_VLC_BRIDGE_OUTPUT");
-    int count = 0;
-    *args = NULL;
-    if (value && lstrcmpiW(value, L"dummy") == 0) {
-        *args = dummy;
-        count = sizeof(dummy) / sizeof(dummy[0]);
+    const BOOL use_dummy = dummy_outputs();
+    WCHAR *sound = use_dummy ? NULL : get_env(L"KEL_VLC_BRIDGE_SOUND_FILE");
+    char *unix_sound = sound ? wine_get_unix_file_name(sound) : NULL;
+    int count = 0, i;
+    *args = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 3 * sizeof(char *));
+    if (*args && use_dummy) {
+        for (count = 0; count < 3; ++count) (*args)[count] = heap_join(dummy[count], "", "");
+    } else if (*args && unix_sound) {
+        (*args)[count++] = heap_join("--aout=alsa", "", "");
+        (*args)[count++] = heap_join("--alsa-audio-device=file:'", unix_sound, "',wav");
     }
-    if (value) HeapFree(GetProcessHeap(), 0, value);
+    for (i = 0; *args && i < count; ++i)
+        if (!(*args)[i]) { /* out of memory: libvlc's own choice */
+            free_output_args(*args, count);
+            *args = NULL;
+        }
+    if (!*args) count = 0;
+    if (unix_sound) HeapFree(GetProcessHeap(), 0, unix_sound);
+    if (sound) HeapFree(GetProcessHeap(), 0, sound);
     return count;
 }
 
@@ -331,12 +378,6 @@ static libvlc_media_player_t *list_player_output(libvlc_media_list_player_t *lis
 
 /* ---- wallpapers ---- */
 
-static BOOL dummy_outputs(void)
-{
-    const char *const *args;
-    return output_args(&args) > 0;
-}
-
 /* The player draws into the desktop layer. With the dummy outputs nothing is
    drawn, so no layer is made; the log still tells that it was asked for. */
 static void bind_desktop_layer(libvlc_media_player_t *player)
@@ -400,7 +441,7 @@ static void pass_input_through(libvlc_media_player_t *player)
 
 libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
 {
-    const char *const *outputs;
+    char **outputs;
     const int extra = output_args(&outputs);
     const char **args;
     libvlc_instance_t *instance;
@@ -409,7 +450,10 @@ libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
 
     if (argc < 0 || (argc > 0 && !argv)) argc = 0;
     args = HeapAlloc(GetProcessHeap(), 0, (argc + extra + 1) * sizeof(*args));
-    if (!args) return NULL;
+    if (!args) {
+        free_output_args(outputs, extra);
+        return NULL;
+    }
     for (i = 0; i < argc; ++i) args[i] = argv[i];
     for (i = 0; i < extra; ++i) args[argc + i] = outputs[i];
     args[argc + extra] = NULL;
@@ -423,6 +467,7 @@ libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
         log_end(&line);
     }
     HeapFree(GetProcessHeap(), 0, args);
+    free_output_args(outputs, extra);
     return instance;
 }
 
@@ -581,6 +626,19 @@ int CDECL bridge_media_player_will_play(libvlc_media_player_t *player)
     int result = libvlc_media_player_will_play(player);
     log_call("libvlc_media_player_will_play", player, 0, 0, 1, result);
     return result;
+}
+
+void CDECL bridge_media_player_set_video_title_display(libvlc_media_player_t *player, libvlc_position_t position,
+                                                      unsigned timeout)
+{
+    line_t line;
+    if (log_begin(&line, "libvlc_media_player_set_video_title_display")) {
+        line_pointer(&line, player);
+        line_number(&line, position);
+        line_number(&line, timeout);
+        log_end(&line);
+    }
+    libvlc_media_player_set_video_title_display(player, position, timeout);
 }
 
 void CDECL bridge_video_set_mouse_input(libvlc_media_player_t *player, unsigned on)

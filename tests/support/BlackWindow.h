@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+// A black top-most window of its own at a known place on the screen, shown
+// and made into an X11 window by Wine, for libvlc to draw into; what it shows
+// is read back from the screen.
+class BlackWindow {
+ public:
+  static constexpr int kLeft = 40;
+  static constexpr int kTop = 40;
+  static constexpr int kWidth = 320;
+  static constexpr int kHeight = 240;
+
+  BlackWindow();
+  ~BlackWindow();
+  BlackWindow(const BlackWindow&) = delete;
+  BlackWindow& operator=(const BlackWindow&) = delete;
+
+  HWND Handle() const { return window_; }
+  static void Pump();
+  // The window's pixels on screen, 0x00RRGGBB, row by row; empty when no
+  // screenshot could be taken.
+  std::vector<uint32_t> Pixels() const;
+  // How many of them are clearly not black; -1 without a screenshot.
+  int LitPixels() const;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// Clearly not black: a channel above 48.
+bool IsLit(uint32_t rgb);
