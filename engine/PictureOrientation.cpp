@@ -21,24 +21,24 @@ bool Skip(IStream* stream, ULONG size) {
 }
 
 // The TIFF structure inside the Exif segment: a byte-order mark, 42, the
-// offset of the first directory, and its 12-byte entries. Every offset is
-// checked against the segment: the file is the user's, damaged or not.
+// offset of the first directory, and its 12-byte entries. The file is the
+// user's, damaged or not: nothing is read outside the segment.
 class TiffReader {
  public:
   TiffReader(const unsigned char* data, size_t size) : data_(data), size_(size) {
-    if (size_ >= 8 && data_[0] == 'I' && data_[1] == 'I') valid_ = true;
-    if (size_ >= 8 && data_[0] == 'M' && data_[1] == 'M') valid_ = bigEndian_ = true;
+    if (Has(0, 8) && data_[0] == 'I' && data_[1] == 'I') valid_ = true;
+    if (Has(0, 8) && data_[0] == 'M' && data_[1] == 'M') valid_ = bigEndian_ = true;
     valid_ = valid_ && Read16(2) == 42;
   }
 
   int Orientation() const {
     if (!valid_) return kNoTurn;
     size_t directory = Read32(4);
-    if (directory > size_ || size_ - directory < 2) return kNoTurn;
+    if (!Has(directory, 2)) return kNoTurn;
     unsigned count = Read16(directory);
     for (unsigned i = 0; i < count; ++i) {
       size_t entry = directory + 2 + 12 * static_cast<size_t>(i);
-      if (entry > size_ || size_ - entry < 12) break;
+      if (!Has(entry, 12)) break;  // more entries declared than the segment holds
       if (Read16(entry) != kOrientationTag) continue;
       if (Read16(entry + 2) != kShortType || Read32(entry + 4) < 1) return kNoTurn;
       unsigned value = Read16(entry + 8);
@@ -48,10 +48,14 @@ class TiffReader {
   }
 
  private:
+  bool Has(size_t at, size_t bytes) const { return at <= size_ && size_ - at >= bytes; }
+  // Outside the segment a number reads as 0.
   unsigned Read16(size_t at) const {
+    if (!Has(at, 2)) return 0;
     return bigEndian_ ? (data_[at] << 8) | data_[at + 1] : data_[at] | (data_[at + 1] << 8);
   }
   size_t Read32(size_t at) const {
+    if (!Has(at, 4)) return 0;
     unsigned long high = Read16(bigEndian_ ? at : at + 2);
     unsigned long low = Read16(bigEndian_ ? at + 2 : at);
     return static_cast<size_t>((high << 16) | low);

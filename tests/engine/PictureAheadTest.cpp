@@ -223,3 +223,24 @@ TEST_F(PictureAhead, TheNextPictureIsForeseenWithoutMovingAnything) {
   }
   RandomMedia = false;
 }
+
+// A picture decoded ahead is taken only by a change to that same file; one
+// to another file decodes its own and leaves it waiting for its turn.
+TEST_F(PictureAhead, APictureDecodedAheadWaitsForItsOwnFile) {
+  Build();
+  CScrSvrApp* app = GetScrSvrApp();
+  std::wstring first = install + L"first.png", second = install + L"second.png";
+  ASSERT_TRUE(WriteFileBytes(first, MakePng(8, 8, kColours[0], 0)));
+  ASSERT_TRUE(WriteFileBytes(second, MakePng(8, 8, kColours[1], 0)));
+  ASSERT_TRUE(app->PreparePicture(first));
+  EXPECT_EQ(app->PictureAheadPath(), first);
+  trace.Clear();
+  ASSERT_TRUE(app->LoadTexture(second));
+  EXPECT_TRUE(trace.Contains(L"picture decoded: " + second));
+  EXPECT_EQ(app->PictureAheadPath(), first);
+  trace.Clear();
+  ASSERT_TRUE(app->LoadTexture(first));
+  EXPECT_FALSE(trace.Contains(L"picture decoded: " + first));
+  EXPECT_TRUE(trace.Contains(L"picture: " + first));
+  EXPECT_TRUE(app->PictureAheadPath().empty());
+}

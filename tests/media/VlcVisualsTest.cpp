@@ -1,16 +1,20 @@
-// Audio visualisations drawn by real libvlc (Debian's, through the Wine
-// bridge, with its own outputs) into a real window, seen in a screenshot.
+// Audio visualisations, and the loading picture, drawn by real libvlc
+// (Debian's, through the Wine bridge, with its own outputs) into a real
+// window, seen in a screenshot.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
+#include "engine/Logic.h"
 #include "engine/Settings.h"
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
 #include "media/VisualOptions.h"
 #include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
+#include "support/TestPaths.h"
 #include "support/VlcFixture.h"
 #include "support/XDisplay.h"
 
@@ -47,16 +51,18 @@ class BlackWindow {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
-  // How many pixels of the window on screen are clearly not black; -1 when
-  // no screenshot could be taken.
-  int LitPixels() const {
+  // How many pixels of the window on screen (or of its rows from top to
+  // bottom) are clearly not black; -1 when no screenshot could be taken.
+  int LitPixels(int top = 0, int bottom = kHeight) const {
     RECT area;
     GetWindowRect(window_, &area);
     std::vector<uint32_t> pixels = GrabScreenArea(area);
-    if (pixels.empty()) return -1;
-    return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](uint32_t p) {
-      return ((p >> 16) & 0xFF) > 48 || ((p >> 8) & 0xFF) > 48 || (p & 0xFF) > 48;
-    }));
+    if (pixels.size() != static_cast<size_t>(kWidth) * kHeight) return -1;
+    return static_cast<int>(std::count_if(pixels.begin() + top * kWidth, pixels.begin() + bottom * kWidth,
+                                          [](uint32_t p) {
+                                            return ((p >> 16) & 0xFF) > 48 || ((p >> 8) & 0xFF) > 48 ||
+                                                   (p & 0xFF) > 48;
+                                          }));
   }
 
  private:
@@ -85,6 +91,11 @@ class VlcVisuals : public VlcFixture, public testing::WithParamInterface<VisualC
   VlcVisuals() { dummyOutputs_ = false; }
 };
 
+class VlcLoadingPicture : public VlcFixture {
+ protected:
+  VlcLoadingPicture() { dummyOutputs_ = false; }
+};
+
 TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
   // Random draws from the show's shuffled order of the four effects.
   Tam_Randomizer randomizer;
@@ -111,6 +122,29 @@ TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
     EXPECT_GT(lit, kWidth * kHeight / 200) << "no visualisation on screen";
   else
     EXPECT_EQ(lit, 0) << "something was drawn without a visualisation";
+  StopPlayer();
+}
+
+// The loading picture, as libvlc shows it, keeps its own proportions like
+// every picture of the show: a 16:5 picture in a 4:3 window fills its width
+// and a band of 100 rows across the middle, the rest stays black.
+TEST_F(VlcLoadingPicture, KeepsItsProportions) {
+  std::wstring folder = InstallFolder() + L"kelconfig\\Backgrnds\\";
+  ASSERT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteFileBytes(folder + L"KEL_Loading.png", MakePng(640, 200, 0x2050A0, 0x2050A0)));
+  BlackWindow window;
+  SetVideoWindow(window.Handle());
+  LoadingPicturePending = 1;
+  KEL_Logic::ShowLoadingPicture();
+  ASSERT_TRUE(ReachesState(kPlaying));
+  const int band = kWidth * 100;  // rows 70 to 169; a row either side may be blended
+  ASSERT_TRUE(WaitUntil(5000, [&] {
+    BlackWindow::Pump();
+    return window.LitPixels(71, 169) == kWidth * 98;
+  })) << "lit inside the band: " << window.LitPixels(70, 170) << " of " << band;
+  EXPECT_EQ(window.LitPixels(0, 69), 0) << "above the band";
+  EXPECT_EQ(window.LitPixels(171, kHeight), 0) << "below the band";
+  EXPECT_LE(window.LitPixels(), band + 2 * kWidth);
   StopPlayer();
 }
 

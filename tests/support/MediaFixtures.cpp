@@ -208,6 +208,10 @@ std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb) {
 }
 
 std::string MakeNumberedPng(int width, int height, uint32_t rgb, uint32_t bandRgb, int number) {
+  return EncodePng(width, height, NumberedPixels(width, height, rgb, bandRgb, number));
+}
+
+std::vector<uint32_t> NumberedPixels(int width, int height, uint32_t rgb, uint32_t bandRgb, int number) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     bool band = y >= height / 3 && y < 2 * height / 3;
@@ -229,9 +233,8 @@ std::string MakeNumberedPng(int width, int height, uint32_t rgb, uint32_t bandRg
             }
         }
   }
-  return EncodePng(width, height, pixels);
+  return pixels;
 }
-
 
 std::string MakeWav(double seconds, int sampleRate, double frequency) {
   uint32_t samples = static_cast<uint32_t>(seconds * sampleRate);

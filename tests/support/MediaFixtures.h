@@ -14,6 +14,8 @@ std::string MakePixelsPng(int width, int height, const std::vector<uint32_t>& pi
 
 // The same with a number drawn large in the middle, in white.
 std::string MakeNumberedPng(int width, int height, uint32_t rgb, uint32_t bandRgb, int number);
+// Its pixels (0xRRGGBB, top row first).
+std::vector<uint32_t> NumberedPixels(int width, int height, uint32_t rgb, uint32_t bandRgb, int number);
 
 // A JPEG of the pixels (0xRRGGBB, top row first) through the system's
 // encoder at its best quality. With an orientation (any number, valid or not)
