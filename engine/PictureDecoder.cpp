@@ -24,7 +24,8 @@ int JpegOrientation(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, IWI
     if (SUCCEEDED(hr)) return orientation >= 1 && orientation <= 8 ? orientation : 1;
   }
   ComPtr<IWICStream> stream;
-  if (FAILED(factory->CreateStream(stream.Receive())) || FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_READ)))
+  if (FAILED(factory->CreateStream(stream.Receive())) ||
+      FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_READ)))
     return 1;
   return ReadJpegOrientation(stream.Get());
 }
@@ -88,8 +89,7 @@ HRESULT AverageDown(IWICBitmapSource* source, UINT sourceWidth, UINT sourceHeigh
 bool CPictureDecoder::Decode(const std::wstring& path, int areaWidth, int areaHeight, DecodedPicture* picture) {
   *picture = DecodedPicture();
   if (!factory_ && FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                           __uuidof(IWICImagingFactory),
-                                           reinterpret_cast<void**>(factory_.Receive()))))
+                                           __uuidof(IWICImagingFactory), reinterpret_cast<void**>(factory_.Receive()))))
     return false;
   ComPtr<IWICBitmapDecoder> decoder;
   ComPtr<IWICBitmapFrameDecode> frame;

@@ -19,7 +19,8 @@ int PowerOfTwoAtLeast(int n) {
 
 TextureSize TextureSizeFor(int width, int height, const D3DCAPS9& caps) {
   TextureSize size = {width, height};
-  bool powersOfTwo = (caps.TextureCaps & D3DPTEXTURECAPS_POW2) && !(caps.TextureCaps & D3DPTEXTURECAPS_NONPOW2CONDITIONAL);
+  bool powersOfTwo =
+      (caps.TextureCaps & D3DPTEXTURECAPS_POW2) && !(caps.TextureCaps & D3DPTEXTURECAPS_NONPOW2CONDITIONAL);
   if (powersOfTwo) {
     size.width = PowerOfTwoAtLeast(width);
     size.height = PowerOfTwoAtLeast(height);
@@ -39,8 +40,8 @@ bool CreatePictureTexture(IDirect3DDevice9* device, const DecodedPicture& pictur
   device->GetDeviceCaps(&caps);
   TextureSize size = TextureSizeFor(picture.pixelWidth, picture.pixelHeight, caps);
   ComPtr<IDirect3DTexture9> texture;
-  if (FAILED(device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED,
-                                   texture.Receive(), nullptr)))
+  if (FAILED(device->CreateTexture(size.width, size.height, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, texture.Receive(),
+                                   nullptr)))
     return false;
   const UINT pitch = static_cast<UINT>(picture.pixelWidth) * 4;
   if (size.width == picture.pixelWidth && size.height == picture.pixelHeight) {
@@ -55,8 +56,8 @@ bool CreatePictureTexture(IDirect3DDevice9* device, const DecodedPicture& pictur
     ComPtr<IDirect3DSurface9> surface;
     RECT source = {0, 0, picture.pixelWidth, picture.pixelHeight};
     if (FAILED(texture->GetSurfaceLevel(0, surface.Receive())) ||
-        FAILED(D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, nullptr, picture.pixels.data(), D3DFMT_X8R8G8B8,
-                                         pitch, nullptr, &source, D3DX_FILTER_TRIANGLE, 0)))
+        FAILED(D3DXLoadSurfaceFromMemory(surface.Get(), nullptr, nullptr, picture.pixels.data(), D3DFMT_X8R8G8B8, pitch,
+                                         nullptr, &source, D3DX_FILTER_TRIANGLE, 0)))
       return false;
   }
   out->texture = texture;
@@ -78,9 +79,8 @@ bool LoadPictureTextureWithD3DX(IDirect3DDevice9* device, const std::wstring& pa
     height = fit.height;
   }
   ComPtr<IDirect3DTexture9> texture;
-  if (FAILED(D3DXCreateTextureFromFileExW(device, path.c_str(), width, height, 1, 0, D3DFMT_X8R8G8B8,
-                                          D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE, D3DX_DEFAULT, 0, nullptr, nullptr,
-                                          texture.Receive())))
+  if (FAILED(D3DXCreateTextureFromFileExW(device, path.c_str(), width, height, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED,
+                                          D3DX_FILTER_TRIANGLE, D3DX_DEFAULT, 0, nullptr, nullptr, texture.Receive())))
     return false;
   out->texture = texture;
   out->width = static_cast<int>(info.Width);

@@ -52,8 +52,7 @@ int FollowingIndex(int index, int count, Slot slot) {
 int PairedSearch(const KEL_TamListPlayer& player, int index, bool* found) {
   std::wstring key;
   int current = CurrentMediaIndex;
-  if (current >= 0 && current < static_cast<int>(player.media.size()) &&
-      player.media[current].kind == MediaKindAudio)
+  if (current >= 0 && current < static_cast<int>(player.media.size()) && player.media[current].kind == MediaKindAudio)
     key = player.media[current].parent;
   int count = static_cast<int>(player.pictures.size());
   *found = false;

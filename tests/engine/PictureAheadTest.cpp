@@ -22,7 +22,9 @@ namespace {
 
 const uint32_t kColours[] = {0x2050A0, 0x208040, 0xA03020, 0x806020, 0x404040};
 
-bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
 
 // What one show put up, change by change.
 struct ShowRun {
@@ -55,8 +57,8 @@ class PictureAhead : public ShowFixture {
     pictures.clear();
     for (int i = 0; i < n; ++i) {
       std::wstring path = install + L"picture" + std::to_wstring(i) + L".png";
-      ASSERT_TRUE(WriteFileBytes(path, i == broken ? std::string("not a picture")
-                                                   : MakeNumberedPng(64, 48, kColours[i % 5], 0xE0E0E0, i)));
+      ASSERT_TRUE(WriteFileBytes(
+          path, i == broken ? std::string("not a picture") : MakeNumberedPng(64, 48, kColours[i % 5], 0xE0E0E0, i)));
       pictures.push_back(path);
       items.push_back({L"PICTURE", L"picture" + std::to_wstring(i), path, install});
     }
@@ -146,14 +148,17 @@ TEST_F(PictureAhead, SameOrderSameIndexesAndTheChangeTakesThePictureDecodedAhead
     // pass (its order is drawn only then), wait for their decoding.
     int unforeseeable = 1, failed = 0;
     for (size_t i = 0; i < ahead.changes.size(); ++i) {
-      if (StartsWith(ahead.changes[i], L"picture failed: ")) ++failed;
-      else if (i > 0 && row.shuffled && ahead.passPositions[i] == 0) ++unforeseeable;
+      if (StartsWith(ahead.changes[i], L"picture failed: "))
+        ++failed;
+      else if (i > 0 && row.shuffled && ahead.passPositions[i] == 0)
+        ++unforeseeable;
     }
     EXPECT_EQ(failed > 0, row.broken >= 0) << row.what;
     EXPECT_EQ(ahead.decodedAtTurn, unforeseeable) << row.what;
     EXPECT_EQ(ahead.takenFromAhead, static_cast<int>(kChanges) - failed - unforeseeable) << row.what;
     if (!row.shuffled) {
-      for (size_t i = 0; i < before.indexes.size(); ++i) EXPECT_EQ(before.indexes[i], (3 + static_cast<int>(i)) % 4) << i;
+      for (size_t i = 0; i < before.indexes.size(); ++i)
+        EXPECT_EQ(before.indexes[i], (3 + static_cast<int>(i)) % 4) << i;
     }
   }
 }
@@ -212,8 +217,10 @@ TEST_F(PictureAhead, TheNextPictureIsForeseenWithoutMovingAnything) {
       std::vector<std::wstring> loaded = trace.Matching(L"picture");
       std::wstring last;
       for (const std::wstring& line : loaded)
-        if (StartsWith(line, L"picture: ")) last = line.substr(9);
-        else if (StartsWith(line, L"picture failed: ")) last = line.substr(16);
+        if (StartsWith(line, L"picture: "))
+          last = line.substr(9);
+        else if (StartsWith(line, L"picture failed: "))
+          last = line.substr(16);
       if (known) {
         ++foreseen;
         EXPECT_EQ(next, last) << row.what << " " << i;

@@ -1,8 +1,8 @@
 // Pictures on the screen: as large as fits the window at their own
 // proportions, centred, the rest black; JPEGs turned as their orientation tag
 // says. Read back from the device's back buffer after one frame.
-#include <gtest/gtest.h>
 #include <d3dx9.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -86,8 +86,8 @@ TEST_F(Pictures, FitTheWindowAtTheirOwnProportions) {
   for (const Row& row : rows) {
     std::wstring path = folder + L"picture" + (row.jpeg ? L".jpg" : L".png");
     std::vector<uint32_t> red(static_cast<size_t>(row.width) * row.height, kRed);
-    ASSERT_TRUE(WriteFileBytes(path, row.jpeg ? MakeJpeg(row.width, row.height, red)
-                                               : MakePng(row.width, row.height, kRed, kRed)));
+    ASSERT_TRUE(WriteFileBytes(
+        path, row.jpeg ? MakeJpeg(row.width, row.height, red) : MakePng(row.width, row.height, kRed, kRed)));
     ASSERT_TRUE(app->LoadTexture(path)) << row.what;
     Frame();
     EXPECT_EQ(Count(row.lit, [](DWORD p) { return Near(p, kRed); }), Area(row.lit)) << row.what;
@@ -151,9 +151,9 @@ TEST_F(Pictures, JpegsStandAsTheirOrientationSays) {
     std::string what = "orientation " + std::to_string(row.orientation) + (row.bigEndian ? " (Motorola)" : "") +
                        " stored " + std::to_string(row.storedWidth) + "x" + std::to_string(row.storedHeight);
     std::wstring path = folder + L"photo.jpg";
-    ASSERT_TRUE(WriteFileBytes(path, MakeJpeg(row.storedWidth, row.storedHeight,
-                                              QuarterPixels(row.storedWidth, row.storedHeight, row.stored),
-                                              row.orientation, row.bigEndian)));
+    ASSERT_TRUE(WriteFileBytes(
+        path, MakeJpeg(row.storedWidth, row.storedHeight, QuarterPixels(row.storedWidth, row.storedHeight, row.stored),
+                       row.orientation, row.bigEndian)));
     ASSERT_TRUE(app->LoadTexture(path)) << what;
     Frame();
     EXPECT_EQ(Count(kWindow, IsLit), Area(row.lit)) << what;
@@ -173,8 +173,8 @@ TEST_F(Pictures, JpegsStandAsTheirOrientationSays) {
 // not know) keeps its proportions too.
 TEST_F(Pictures, FilesOnlyD3dxReadsFitAsWell) {
   IDirect3DSurface9* surface = nullptr;
-  ASSERT_HRESULT_SUCCEEDED(device->CreateOffscreenPlainSurface(640, 240, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                                               &surface, nullptr));
+  ASSERT_HRESULT_SUCCEEDED(
+      device->CreateOffscreenPlainSurface(640, 240, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &surface, nullptr));
   D3DLOCKED_RECT locked;
   ASSERT_HRESULT_SUCCEEDED(surface->LockRect(&locked, nullptr, 0));
   for (int y = 0; y < 240; ++y)
