@@ -49,7 +49,7 @@ HRESULT AverageDown(IWICBitmapSource* source, UINT sourceWidth, UINT sourceHeigh
   // A strip's size must stay countable in the decoders' 32 bits.
   if (static_cast<unsigned long long>(stride) * maxRows > 0x7FFFFFFF) return E_OUTOFMEMORY;
   std::vector<BYTE> rows(static_cast<size_t>(stride) * maxRows);
-  std::vector<UINT> sums(static_cast<size_t>(width) * 3);
+  std::vector<uint64_t> sums(static_cast<size_t>(width) * 3);  // whatever the picture's size
   picture->pixels.assign(static_cast<size_t>(uprightWidth) * uprightHeight, 0);
   for (int ty = 0; ty < height; ++ty) {
     UINT top = static_cast<UINT>(static_cast<unsigned long long>(ty) * sourceHeight / height);
@@ -58,20 +58,21 @@ HRESULT AverageDown(IWICBitmapSource* source, UINT sourceWidth, UINT sourceHeigh
     WICRect strip = {0, static_cast<INT>(top), static_cast<INT>(sourceWidth), static_cast<INT>(count)};
     HRESULT hr = source->CopyPixels(&strip, stride, stride * count, rows.data());
     if (FAILED(hr)) return hr;
-    std::fill(sums.begin(), sums.end(), 0u);
+    std::fill(sums.begin(), sums.end(), 0);
     for (UINT r = 0; r < count; ++r) {
       const BYTE* p = rows.data() + static_cast<size_t>(r) * stride;
       for (UINT x = 0; x < sourceWidth; ++x, p += 4) {
-        UINT* sum = &sums[static_cast<size_t>(columnOf[x]) * 3];
+        uint64_t* sum = &sums[static_cast<size_t>(columnOf[x]) * 3];
         sum[0] += p[0];
         sum[1] += p[1];
         sum[2] += p[2];
       }
     }
     for (int tx = 0; tx < width; ++tx) {
-      UINT n = count * columnCount[tx];
-      const UINT* sum = &sums[static_cast<size_t>(tx) * 3];
-      uint32_t b = (sum[0] + n / 2) / n, g = (sum[1] + n / 2) / n, r = (sum[2] + n / 2) / n;
+      uint64_t n = static_cast<uint64_t>(count) * columnCount[tx];
+      const uint64_t* sum = &sums[static_cast<size_t>(tx) * 3];
+      uint32_t b = static_cast<uint32_t>((sum[0] + n / 2) / n), g = static_cast<uint32_t>((sum[1] + n / 2) / n),
+               r = static_cast<uint32_t>((sum[2] + n / 2) / n);
       int x = turn.swap ? ty : tx;
       int y = turn.swap ? tx : ty;
       if (turn.flipX) x = uprightWidth - 1 - x;
