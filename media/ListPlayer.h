@@ -23,6 +23,9 @@ class KEL_TamListPlayer {
 
   // Index into pictures of the picture shown with an audio item.
   int pairedPictureIndex = -1;
+  // The last picture came from the audio item's folder (PairImages), so the
+  // next change is expected to do the same.
+  bool lastPictureWasPaired = false;
 
   // Media entries per MediaKind, kept as the list changes: counts are asked
   // for every added web item and every choice.
@@ -70,6 +73,11 @@ bool LoadNextPicture();
 bool FindPairedPicture();
 bool LoadPairedPicture();
 bool PlayFile(const std::wstring& path);
+// The file the next picture change will load, by the same chooser as the last
+// one, found without moving any index or shuffled order: false when there is
+// none, or when a shuffled order must be drawn again first (only drawing it
+// tells).
+bool NextPicturePath(std::wstring* path);
 
 // Control and queries.
 bool StopPlayer();

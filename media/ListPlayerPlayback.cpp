@@ -14,6 +14,15 @@ namespace {
 
 enum Slot { SlotPictures = 0, SlotMedia = 1, SlotAdverts = 2 };
 
+bool SameLeadingText(const std::wstring& a, const std::wstring& b) {
+  size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i)
+    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+  return true;
+}
+
+int WithinList(int index, int count) { return index < 0 || index >= count ? 0 : index; }
+
 // In order, or through the list's shuffled order when RandomMedia is set; an
 // index outside the list starts it again.
 void AdvanceIndex(int* index, int count, Slot slot) {
@@ -24,7 +33,39 @@ void AdvanceIndex(int* index, int count, Slot slot) {
     *index = *index + 1;
     if (*index >= count) *index = 0;
   }
-  if (*index < 0 || *index >= count) *index = 0;
+  *index = WithinList(*index, count);
+}
+
+// What AdvanceIndex will give, leaving everything as it is; -1 when the
+// shuffled order is at its end, where the next step shuffles it again.
+int FollowingIndex(int index, int count, Slot slot) {
+  if (!RandomMedia) return WithinList(index + 1 >= count ? 0 : index + 1, count);
+  Tam_Randomizer* randomizer = GetRandomizer();
+  const Tam_RandomOID* order = randomizer ? randomizer->Slot(slot) : nullptr;
+  if (!order || order->Size() == 0) return 0;  // NextIndex gives -1 there
+  if (order->Position() >= order->Size() - 1) return -1;
+  return WithinList(order->GetAt(order->Position() + 1), count);
+}
+
+// Where the search for a picture from the audio item's folder stops, starting
+// after `index`: at the first match, or after count + 1 steps without one.
+int PairedSearch(const KEL_TamListPlayer& player, int index, bool* found) {
+  std::wstring key;
+  int current = CurrentMediaIndex;
+  if (current >= 0 && current < static_cast<int>(player.media.size()) && player.media[current].kind == MediaKindAudio)
+    key = player.media[current].parent;
+  int count = static_cast<int>(player.pictures.size());
+  *found = false;
+  for (int step = 0; step <= count; ++step) {
+    index = index + 1;
+    if (index >= count || index < 0) index = 0;
+    const std::wstring& parent = player.pictures[index].parent;
+    if (!key.empty() && !parent.empty() && SameLeadingText(key, parent)) {
+      *found = true;
+      break;
+    }
+  }
+  return index;
 }
 
 std::wstring WithBackslashes(std::wstring path) {
@@ -45,13 +86,6 @@ bool LoadPictureTexture(const CatalogItem& picture) {
   if (!app) return false;
   app->ReleaseTexture();
   return app->LoadTexture(picture.path);
-}
-
-bool SameLeadingText(const std::wstring& a, const std::wstring& b) {
-  size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (size_t i = 0; i < n; ++i)
-    if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-  return true;
 }
 
 }  // namespace
@@ -99,6 +133,7 @@ bool LoadNextPicture() {
   if (!player || player->pictures.empty()) return false;
   int count = static_cast<int>(player->pictures.size());
   AdvanceIndex(&CurrentPictureIndex, count, SlotPictures);
+  player->lastPictureWasPaired = false;
   // Without an application object nothing was tried, so nothing is skipped.
   if (!GetScrSvrApp()) return false;
   // A failed picture keeps its place: moving on here too would skip the next, good one.
@@ -110,20 +145,9 @@ bool LoadNextPicture() {
 bool FindPairedPicture() {
   KEL_TamListPlayer* player = GetListPlayer();
   if (!player || player->pictures.empty()) return false;
-  std::wstring key;
-  int index = CurrentMediaIndex;
-  if (index >= 0 && index < static_cast<int>(player->media.size()) &&
-      player->media[index].kind == MediaKindAudio)
-    key = player->media[index].parent;
-  int count = static_cast<int>(player->pictures.size());
-  for (int step = 0; step <= count; ++step) {
-    int& paired = player->pairedPictureIndex;
-    paired = paired + 1;
-    if (paired >= count || paired < 0) paired = 0;
-    const std::wstring& parent = player->pictures[paired].parent;
-    if (!key.empty() && !parent.empty() && SameLeadingText(key, parent)) return true;
-  }
-  return false;
+  bool found = false;
+  player->pairedPictureIndex = PairedSearch(*player, player->pairedPictureIndex, &found);
+  return found;
 }
 
 bool LoadPairedPicture() {
@@ -132,11 +156,30 @@ bool LoadPairedPicture() {
   int count = static_cast<int>(player->pictures.size());
   int& paired = player->pairedPictureIndex;
   if (paired < 0 || paired >= count) return false;
+  player->lastPictureWasPaired = true;
   if (!GetScrSvrApp()) return false;
   if (LoadPictureTexture(player->pictures[paired])) return true;
   paired = paired + 1;
   if (paired >= count || paired < 0) paired = 0;
   return false;
+}
+
+// The paired road searches again from the last paired picture before it
+// loads, whether or not the search finds one.
+bool NextPicturePath(std::wstring* path) {
+  KEL_TamListPlayer* player = GetListPlayer();
+  if (!player || player->pictures.empty()) return false;
+  int count = static_cast<int>(player->pictures.size());
+  int index = -1;
+  if (player->lastPictureWasPaired) {
+    bool found = false;
+    index = PairedSearch(*player, player->pairedPictureIndex, &found);
+  } else {
+    index = FollowingIndex(CurrentPictureIndex, count, SlotPictures);
+  }
+  if (index < 0 || index >= count) return false;
+  *path = player->pictures[index].path;
+  return true;
 }
 
 // The path goes to libvlc as given.

@@ -2,7 +2,7 @@
 
 #include "engine/IntroState.h"
 
-int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, bool (*test)(DWORD pixel)) {
+int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, const std::function<bool(DWORD pixel)>& test) {
   IDirect3DSurface9* back = nullptr;
   if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) return -1;
   D3DSURFACE_DESC desc;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,7 +17,7 @@
 
 // How many pixels of the device's back buffer inside the area pass the test
 // (each pixel as 0xAARRGGBB); -1 when the buffer cannot be read.
-int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, bool (*test)(DWORD pixel));
+int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, const std::function<bool(DWORD pixel)>& test);
 
 // A window of its own for a show built on the test's thread.
 HWND CreateShowWindow(int width = 320, int height = 240);

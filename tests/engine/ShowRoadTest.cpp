@@ -214,30 +214,3 @@ TEST_F(ShowRoad, PicturesLoadAsTheBackgroundTexture) {
   Step();
   RemoveTree(folder);
 }
-
-// The top-level states draw the picture over the whole window, unmodulated;
-// without a picture the frame stays black.
-TEST_F(ShowRoad, TheBackgroundCoversTheWindow) {
-  Build();
-  CScrSvrApp* app = GetScrSvrApp();
-  IDirect3DDevice9* device = GetScrSvrDevice()->GetDevice();
-  RECT all = {0, 0, 320, 240};
-  auto frame = [&] {
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-    if (SUCCEEDED(device->BeginScene())) {
-      GetScrSvrThread()->Render(device);
-      device->EndScene();
-    }
-  };
-  auto isRed = [](DWORD p) { return ((p >> 16) & 0xFF) > 240 && ((p >> 8) & 0xFF) < 16 && (p & 0xFF) < 16; };
-  auto isBlack = [](DWORD p) { return (p & 0xFFFFFF) == 0; };
-
-  frame();
-  EXPECT_EQ(CountBackBufferPixels(device, all, isBlack), 320 * 240);
-  std::wstring folder = MakeTempFolder(L"kel-background");
-  ASSERT_TRUE(WriteFileBytes(folder + L"red.png", MakePng(16, 16, 0xFF0000, 0xFF0000)));
-  ASSERT_TRUE(app->LoadTexture(folder + L"red.png"));
-  frame();
-  EXPECT_EQ(CountBackBufferPixels(device, all, isRed), 320 * 240);
-  RemoveTree(folder);
-}

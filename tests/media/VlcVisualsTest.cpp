@@ -1,8 +1,11 @@
-// Audio visualisations drawn by real libvlc (Debian's, through the Wine
-// bridge, with its own outputs) into a real window, seen in a screenshot.
+// Audio visualisations, and the loading picture, drawn by real libvlc
+// (Debian's, through the Wine bridge, with its own outputs) into a real
+// window, seen in a screenshot.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlobj.h>
 
+#include "engine/Logic.h"
 #include "engine/Settings.h"
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
@@ -10,6 +13,7 @@
 #include "support/BlackWindow.h"
 #include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
+#include "support/TestPaths.h"
 #include "support/VlcFixture.h"
 
 namespace {
@@ -40,6 +44,11 @@ class VlcVisuals : public VlcFixture, public testing::WithParamInterface<VisualC
   VlcVisuals() { dummyOutputs_ = false; }
 };
 
+class VlcLoadingPicture : public VlcFixture {
+ protected:
+  VlcLoadingPicture() { dummyOutputs_ = false; }
+};
+
 TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
   // Random draws from the show's shuffled order of the four effects.
   Tam_Randomizer randomizer;
@@ -66,6 +75,29 @@ TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
     EXPECT_GT(lit, kWidth * kHeight / 200) << "no visualisation on screen";
   else
     EXPECT_EQ(lit, 0) << "something was drawn without a visualisation";
+  StopPlayer();
+}
+
+// The loading picture, as libvlc shows it, keeps its own proportions like
+// every picture of the show: a 16:5 picture in a 4:3 window fills its width
+// and a band of 100 rows across the middle, the rest stays black.
+TEST_F(VlcLoadingPicture, KeepsItsProportions) {
+  std::wstring folder = InstallFolder() + L"kelconfig\\Backgrnds\\";
+  ASSERT_EQ(SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr), ERROR_SUCCESS);
+  ASSERT_TRUE(WriteFileBytes(folder + L"KEL_Loading.png", MakePng(640, 200, 0x2050A0, 0x2050A0)));
+  BlackWindow window;
+  SetVideoWindow(window.Handle());
+  LoadingPicturePending = 1;
+  KEL_Logic::ShowLoadingPicture();
+  ASSERT_TRUE(ReachesState(kPlaying));
+  const int band = kWidth * 100;  // rows 70 to 169; a row either side may be blended
+  ASSERT_TRUE(WaitUntil(5000, [&] {
+    BlackWindow::Pump();
+    return window.LitPixels(71, 169) == kWidth * 98;
+  })) << "lit inside the band: " << window.LitPixels(70, 170) << " of " << band;
+  EXPECT_EQ(window.LitPixels(0, 69), 0) << "above the band";
+  EXPECT_EQ(window.LitPixels(171, kHeight), 0) << "below the band";
+  EXPECT_LE(window.LitPixels(), band + 2 * kWidth);
   StopPlayer();
 }
 

@@ -34,10 +34,10 @@ std::vector<uint32_t> BlackWindow::Pixels() const {
   return GrabScreenArea(area);
 }
 
-int BlackWindow::LitPixels() const {
+int BlackWindow::LitPixels(int top, int bottom) const {
   std::vector<uint32_t> pixels = Pixels();
   if (pixels.empty()) return -1;
-  return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), IsLit));
+  return static_cast<int>(std::count_if(pixels.begin() + top * kWidth, pixels.begin() + bottom * kWidth, IsLit));
 }
 
 bool IsLit(uint32_t p) { return ((p >> 16) & 0xFF) > 48 || ((p >> 8) & 0xFF) > 48 || (p & 0xFF) > 48; }

@@ -24,8 +24,9 @@ class BlackWindow {
   // The window's pixels on screen, 0x00RRGGBB, row by row; empty when no
   // screenshot could be taken.
   std::vector<uint32_t> Pixels() const;
-  // How many of them are clearly not black; -1 without a screenshot.
-  int LitPixels() const;
+  // How many of them (or of the rows from top to bottom) are clearly not
+  // black; -1 without a screenshot.
+  int LitPixels(int top = 0, int bottom = kHeight) const;
 
  private:
   HWND window_ = nullptr;

@@ -1,7 +1,12 @@
 #include "support/MediaFixtures.h"
 
+#include <objbase.h>
+#include <wincodec.h>
+
 #include <cmath>
 #include <vector>
+
+#include "platform/ComPtr.h"
 
 namespace {
 
@@ -124,13 +129,119 @@ std::string EncodePng(int width, int height, const std::vector<uint32_t>& pixels
   return png;
 }
 
+void PutBig16(std::string& out, uint32_t v) {
+  out += static_cast<char>(v >> 8);
+  out += static_cast<char>(v);
+}
+
+// Numbers of the Exif structure in its own byte order.
+void PutExif(std::string& out, uint32_t v, int bytes, bool bigEndian) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * (bigEndian ? bytes - 1 - i : i)));
+}
+
+// Makes COM usable on this thread for the call, as far as it is not already.
+class ComForCall {
+ public:
+  ComForCall() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComForCall() {
+    if (SUCCEEDED(hr_)) CoUninitialize();
+  }
+
+ private:
+  HRESULT hr_;
+};
+
+std::string EncodeJpeg(int width, int height, const std::vector<uint32_t>& pixels) {
+  ComForCall com;
+  ComPtr<IWICImagingFactory> factory;
+  ComPtr<IStream> stream;
+  ComPtr<IWICBitmapEncoder> encoder;
+  ComPtr<IWICBitmapFrameEncode> frame;
+  ComPtr<IPropertyBag2> options;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory),
+                              reinterpret_cast<void**>(factory.Receive()))) ||
+      FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Receive())) ||
+      FAILED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, encoder.Receive())) ||
+      FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+      FAILED(encoder->CreateNewFrame(frame.Receive(), options.Receive())))
+    return std::string();
+  PROPBAG2 quality = {};
+  quality.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
+  VARIANT best;
+  VariantInit(&best);
+  best.vt = VT_R4;
+  best.fltVal = 1.0f;
+  options->Write(1, &quality, &best);  // an encoder without the option keeps its own
+  WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+  if (FAILED(frame->Initialize(options.Get())) || FAILED(frame->SetSize(width, height)) ||
+      FAILED(frame->SetPixelFormat(&format)) || format != GUID_WICPixelFormat24bppBGR)
+    return std::string();
+  const UINT stride = static_cast<UINT>(width) * 3;
+  std::vector<BYTE> rows(static_cast<size_t>(stride) * height);
+  for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+    rows[i * 3] = static_cast<BYTE>(pixels[i]);
+    rows[i * 3 + 1] = static_cast<BYTE>(pixels[i] >> 8);
+    rows[i * 3 + 2] = static_cast<BYTE>(pixels[i] >> 16);
+  }
+  if (FAILED(frame->WritePixels(height, stride, static_cast<UINT>(rows.size()), rows.data())) ||
+      FAILED(frame->Commit()) || FAILED(encoder->Commit()))
+    return std::string();
+  STATSTG stat = {};
+  HGLOBAL memory = nullptr;
+  if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || FAILED(GetHGlobalFromStream(stream.Get(), &memory)))
+    return std::string();
+  const char* bytes = static_cast<const char*>(GlobalLock(memory));
+  std::string jpeg(bytes, static_cast<size_t>(stat.cbSize.QuadPart));
+  GlobalUnlock(memory);
+  return jpeg;
+}
+
 }  // namespace
+
+std::string ExifOrientationSegment(int orientation, bool bigEndian) {
+  std::string tiff = bigEndian ? "MM" : "II";
+  PutExif(tiff, 42, 2, bigEndian);
+  PutExif(tiff, 8, 4, bigEndian);       // the first directory follows the header
+  PutExif(tiff, 1, 2, bigEndian);       // one entry
+  PutExif(tiff, 0x0112, 2, bigEndian);  // Orientation
+  PutExif(tiff, 3, 2, bigEndian);       // SHORT
+  PutExif(tiff, 1, 4, bigEndian);
+  PutExif(tiff, static_cast<uint32_t>(orientation), 2, bigEndian);
+  PutExif(tiff, 0, 2, bigEndian);
+  PutExif(tiff, 0, 4, bigEndian);  // no further directory
+  std::string body = std::string("Exif\0\0", 6) + tiff;
+  std::string segment = "\xFF\xE1";
+  PutBig16(segment, static_cast<uint32_t>(body.size() + 2));
+  return segment + body;
+}
+
+std::vector<uint32_t> QuarterPixels(int width, int height, const uint32_t quarters[4]) {
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels[static_cast<size_t>(y) * width + x] = quarters[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
+  return pixels;
+}
+
+std::string MakeJpeg(int width, int height, const std::vector<uint32_t>& pixels, int orientation, bool bigEndian) {
+  std::string jpeg = EncodeJpeg(width, height, pixels);
+  if (jpeg.size() < 2 || orientation == 0) return jpeg;
+  return jpeg.substr(0, 2) + ExifOrientationSegment(orientation, bigEndian) + jpeg.substr(2);
+}
+
+std::string MakePixelsPng(int width, int height, const std::vector<uint32_t>& pixels) {
+  return EncodePng(width, height, pixels);
+}
 
 std::string MakePng(int width, int height, uint32_t rgb, uint32_t bandRgb) {
   return MakeNumberedPng(width, height, rgb, bandRgb, -1);
 }
 
 std::string MakeNumberedPng(int width, int height, uint32_t rgb, uint32_t bandRgb, int number) {
+  return EncodePng(width, height, NumberedPixels(width, height, rgb, bandRgb, number));
+}
+
+std::vector<uint32_t> NumberedPixels(int width, int height, uint32_t rgb, uint32_t bandRgb, int number) {
   std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
     bool band = y >= height / 3 && y < 2 * height / 3;
@@ -152,9 +263,8 @@ std::string MakeNumberedPng(int width, int height, uint32_t rgb, uint32_t bandRg
             }
         }
   }
-  return EncodePng(width, height, pixels);
+  return pixels;
 }
-
 
 std::string MakeWav(double seconds, int sampleRate, double frequency) {
   uint32_t samples = static_cast<uint32_t>(seconds * sampleRate);

@@ -63,11 +63,27 @@ int Setup(std::wstring install, const wchar_t* userCatalog) {
   std::wstring media = install + L"DemoMedia\\";
   CreateDirectoryW(media.c_str(), nullptr);
 
+  // Pictures of the shapes a photo library holds: the screen's, a camera's
+  // 3:2, a phone's portrait stored lying on its side (as phones store them,
+  // with the EXIF tag that turns it upright) and a panorama.
   const uint32_t colours[][2] = {{0x2050A0, 0xE0C040}, {0x208040, 0xF0F0F0}, {0xA03020, 0x202020}, {0x603090, 0x40C0C0}};
+  const int sizes[][2] = {{800, 600}, {900, 600}, {600, 900}, {1600, 500}};
   std::vector<CatalogNode> items;
   for (int i = 0; i < 4; ++i) {
-    std::wstring path = media + L"picture" + std::to_wstring(i + 1) + L".png";
-    if (!WriteFileBytes(path, MakeNumberedPng(800, 600, colours[i][0], colours[i][1], i + 1))) return 1;
+    int width = sizes[i][0], height = sizes[i][1];
+    std::vector<uint32_t> upright = NumberedPixels(width, height, colours[i][0], colours[i][1], i + 1);
+    std::wstring path = media + L"picture" + std::to_wstring(i + 1) + (i == 2 ? L".jpg" : L".png");
+    std::string file;
+    if (i == 2) {
+      std::vector<uint32_t> sideways(upright.size());  // turned a quarter anticlockwise: orientation 6
+      for (int y = 0; y < width; ++y)
+        for (int x = 0; x < height; ++x)
+          sideways[static_cast<size_t>(y) * height + x] = upright[static_cast<size_t>(x) * width + (width - 1 - y)];
+      file = MakeJpeg(height, width, sideways, 6);
+    } else {
+      file = MakePixelsPng(width, height, upright);
+    }
+    if (!WriteFileBytes(path, file)) return 1;
     items.push_back(Item(L"PICTURE", L"Picture " + std::to_wstring(i + 1), path));
   }
   std::wstring video = media + L"clip.y4m";
