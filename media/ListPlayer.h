@@ -70,6 +70,9 @@ bool LoadNextPicture();
 bool FindPairedPicture();
 bool LoadPairedPicture();
 bool PlayFile(const std::wstring& path);
+// After a PLAYLIST item, or one of its entries, ended: starts its next entry
+// (false when none is left).
+bool PlayNextPlaylistEntry();
 
 // Control and queries.
 bool StopPlayer();

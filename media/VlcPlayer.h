@@ -53,6 +53,14 @@ class CVlcPlayer {
   bool RemoveListLocation(int index);
   int GetListLocationCount();
   bool PlayMedia(libvlc_media_t* media);
+  // A playlist plays as PlayMedia plays a media, but libvlc only reads it
+  // into entries (the media's sub-items) and reports it ended. Each
+  // PlayNextPlaylistEntry then starts the next entry on the media player,
+  // with the options the playlist was given, going into entries that are
+  // playlists themselves; false when none is left. Any other start ends the
+  // playlist.
+  bool PlayPlaylist(libvlc_media_t* media);
+  bool PlayNextPlaylistEntry();
   // The caller owns the returned item (PlayListItem takes it over). From
   // the media list of the option table's instance, as NewMediaFromPath.
   libvlc_media_t* ListItemAt(int index);
@@ -90,6 +98,16 @@ class CVlcPlayer {
   class SharedUse;
   class ExclusiveUse;
 
+  // Playlists inside playlists are followed this deep, no deeper (one that
+  // names itself would go on for ever).
+  static constexpr size_t kMaxPlaylistDepth = 8;
+
+  // The entries of one playlist level, and the next one to play.
+  struct PlaylistLevel {
+    libvlc_media_list_t* entries;
+    int next;
+  };
+
   // An instance not in use, with its players and list.
   struct KeptInstance {
     std::vector<std::string> arguments;
@@ -101,6 +119,9 @@ class CVlcPlayer {
     unsigned listGeneration = 0;
   };
 
+  bool StartMedia(libvlc_media_t* media, bool playlist);
+  void EndPlaylistLocked();
+  bool StartPlaylistEntryLocked(libvlc_media_t* entry, int number);
   bool StartInstanceLocked(const std::vector<std::string>& arguments);
   void UseInstanceForOptionsLocked();
   KeptInstance TakeCurrentLocked();
@@ -132,6 +153,10 @@ class CVlcPlayer {
   libvlc_media_list_t* idleList_ = nullptr;
   HWND window_ = nullptr;
   bool mute_ = false;
+  // The playlist, or the entry of it that plays (our reference), and the
+  // levels of entries gone into.
+  libvlc_media_t* playlistItem_ = nullptr;
+  std::vector<PlaylistLevel> playlistLevels_;
 
   std::string startArgument_;
   std::vector<std::string> arguments_;  // of the instance in use
