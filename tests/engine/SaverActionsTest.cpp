@@ -384,12 +384,19 @@ TEST_F(SaverActions, TheDialogsPlayAndStopTakeOverFromEveryAction) {
       trace.Clear();
     }
   }
-  g_rec.state = 3;
-  Enter(L"SAVER_VIDEOPLAYING_1");
-  RequestPlaybackStop();
-  g_rec.state = 5;
-  Step();  // the request, then the stopped rule in the same frame
-  EXPECT_TRUE(trace.Contains(L"SAVER_CHILD -> SAVER_PLAYERSTOPPED_1"));
+  // Actions that would not notice a stopped player for a while, or at all.
+  CurrentVisualIndex = 1;
+  AddPictures(1);
+  for (const wchar_t* action : {L"SAVER_WEBMPLAYING_1", L"SAVER_PICONLYPLAYING_1"}) {
+    g_rec.state = 3;
+    Enter(action);
+    trace.Clear();
+    RequestPlaybackStop();
+    g_rec.state = 5;
+    Step();  // the request, then the stopped rule in the same frame
+    EXPECT_TRUE(trace.Contains(L"SAVER_CHILD -> SAVER_PLAYERSTOPPED_1")) << WideToUtf8(action);
+    EXPECT_TRUE(trace.Contains(L"dialog stop")) << WideToUtf8(action);
+  }
 }
 
 // A playlist plays its entries one after the other on the audio roads: the
