@@ -32,6 +32,9 @@ class CVlcPlayer {
   static constexpr int kMaxOptions = 30;
   // Instances kept at most, the one in use included.
   static constexpr int kMaxInstances = 8;
+  // Playlists inside playlists are followed this deep, no deeper (one that
+  // names itself would go on for ever).
+  static constexpr size_t kMaxPlaylistDepth = 8;
 
   CVlcPlayer();
   CVlcPlayer(const CVlcPlayer&) = delete;
@@ -97,10 +100,6 @@ class CVlcPlayer {
  private:
   class SharedUse;
   class ExclusiveUse;
-
-  // Playlists inside playlists are followed this deep, no deeper (one that
-  // names itself would go on for ever).
-  static constexpr size_t kMaxPlaylistDepth = 8;
 
   // The entries of one playlist level, and the next one to play.
   struct PlaylistLevel {
