@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
 #include "support/RegistrySandbox.h"
+#include "support/ScreenCapture.h"
 #include "support/ShowInstall.h"
 #include "support/ShowTrace.h"
 #include "support/TestPaths.h"
@@ -369,6 +371,75 @@ TEST_F(WallpaperPlayback, AfterTheDialogsItemEndsTheShowGoesOn) {
   EXPECT_EQ(actions, expected);
   PlaybackView view = ReadPlayback(bridge.Calls(), calls);
   EXPECT_EQ(view.players[view.lastPlayer].path, WideToUtf8(folder + L"\\show.y4m"));
+  Close();
+}
+
+// ---- what the desktop shows (libvlc's own outputs) ------------------------
+
+// The show's video: RGB(0, 200, 0) in full-range YCbCr; the dialog's: RGB(0,
+// 0, 200), each with a light bar sweeping across (an eighth of the width).
+bool IsGreen(uint32_t rgb) {
+  int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+  return g > 150 && g > r + 60 && g > b + 60;
+}
+bool IsBlue(uint32_t rgb) {
+  int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+  return b > 150 && b > r + 60 && b > g + 60;
+}
+
+class WallpaperDesktop : public WallpaperPlayback {
+ protected:
+  void SetUp() override {
+    WallpaperPlayback::SetUp();
+    // Real outputs: the picture has to reach the screen.
+    SetEnvironmentVariableW(L"KEL_VLC_BRIDGE_OUTPUT", nullptr);
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\show.y4m", MakeY4m(320, 240, 240, 12, 117, 62, 44)));
+    ASSERT_TRUE(WriteFileBytes(folder + L"\\target.y4m", MakeY4m(320, 240, 240, 12, 23, 228, 112)));
+  }
+  // Percent of the points, above and below the dialog, that pass the test.
+  int Share(const ScreenCapture& shot, bool (*test)(uint32_t)) {
+    RECT box = {};
+    GetWindowRect(dialog, &box);
+    int passed = 0, total = 0;
+    for (RECT area : {RECT{40, 60, shot.Width() - 40, box.top - 10},
+                      RECT{40, box.bottom + 10, shot.Width() - 40, shot.Height() - 60}}) {
+      if (area.bottom <= area.top) continue;
+      int n = 0;
+      passed += shot.Count(area, 16, test, &n);
+      total += n;
+    }
+    return total ? passed * 100 / total : 0;
+  }
+  bool Shows(bool (*test)(uint32_t), int atLeast, int atMost = 100) {
+    return WaitUntil(10000, [&] {
+      ScreenCapture shot;
+      int share = Share(shot, test);
+      return share >= atLeast && share <= atMost;
+    });
+  }
+  void Keep(const std::string& name) {
+    std::wstring shots = ProgramFolder() + L"..\\test-shots\\";
+    CreateDirectoryW(shots.c_str(), nullptr);
+    ScreenCapture().SaveBmp(shots + Utf8ToWide("wallpaper-" + name + ".bmp"));
+  }
+};
+
+// The wallpaper is seen on the desktop; after Stop the desktop comes back,
+// and Play brings the dialog's video up as the new wallpaper.
+TEST_F(WallpaperDesktop, StopGivesTheDesktopBackAndPlayShowsTheDialogsVideo) {
+  StartAndOpenDialog(0, ShowItems(L"VIDEO"), L"SAVER_VIDEOPLAYING_1", {Item(L"VIDEO", L"target.y4m")});
+  if (HasFatalFailure()) return;
+  EXPECT_TRUE(Shows(IsGreen, 75)) << "the show's video is not the wallpaper";
+  if (HasFailure()) Keep("playing");
+
+  Click(IDC_STOP);
+  EXPECT_TRUE(Shows(IsGreen, 0, 5)) << "the video stays on the desktop after Stop";
+  if (HasFailure()) Keep("stopped");
+
+  Select(1, folder + L"\\target.y4m");
+  Click(IDC_PLAY);
+  EXPECT_TRUE(Shows(IsBlue, 75)) << "the dialog's video is not the wallpaper";
+  if (HasFailure()) Keep("played");
   Close();
 }
 
