@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "engine/Logic.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/Settings.h"
 #include "engine/ShowRequests.h"
