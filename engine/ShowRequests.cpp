@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/ScrSvrApp.h"
 #include "engine/Logic.h"
+#include "engine/ScrSvrApp.h"
 #include "engine/ScrSvrMachine.h"
 #include "engine/ScrSvrState.h"
 #include "engine/ScrSvrThread.h"
