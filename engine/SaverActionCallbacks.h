@@ -33,7 +33,9 @@ int PictureAudioPlayingEnter(CScrSvrMachine* owner, int);
 int PictureAudioPlayingUpdate(CScrSvrMachine* owner, int);
 int ClearPictureRender(CScrSvrMachine* owner, int);
 int AudioVisualLoadingUpdate(CScrSvrMachine* owner, int);
+int AudioVisualPlayingUpdate(CScrSvrMachine* owner, int);
 int PlaylistLoadingUpdate(CScrSvrMachine* owner, int);
+int PlaylistPlayingUpdate(CScrSvrMachine* owner, int);
 int PlayerStoppedUpdate(CScrSvrMachine* owner, int);
 int OutroEnter(CScrSvrMachine* owner, int);
 

@@ -29,9 +29,9 @@ const SaverActionEntry kSaverActions[20] = {
      ClearPictureRender},
     {L"SAVER_AUDIOVISUALLOADING_1", {L"SAVER_AUDIOVISUALPLAYING_1"}, ClearPictureFlags,
      AudioVisualLoadingUpdate, Z},
-    {L"SAVER_AUDIOVISUALPLAYING_1", {L"SAVER_SELECTNEXT_1"}, Z, WatchPlayer, ClearPictureRender},
+    {L"SAVER_AUDIOVISUALPLAYING_1", {L"SAVER_SELECTNEXT_1"}, Z, AudioVisualPlayingUpdate, ClearPictureRender},
     {L"SAVER_PLAYLISTLOADING_1", {L"SAVER_PLAYLISTPLAYING_1"}, Z, PlaylistLoadingUpdate, Z},
-    {L"SAVER_PLAYLISTPLAYING_1", {L"SAVER_SELECTNEXT_1"}, Z, WatchPlayer, Z},
+    {L"SAVER_PLAYLISTPLAYING_1", {L"SAVER_SELECTNEXT_1"}, Z, PlaylistPlayingUpdate, Z},
     {L"SAVER_PLAYERSTOPPED_1", {L"SAVER_SELECTNEXT_1"}, Z, PlayerStoppedUpdate, Z},
     {L"SAVER_OUTRO_1", {}, OutroEnter, Z, Z},
 };

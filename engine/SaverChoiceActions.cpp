@@ -47,7 +47,9 @@ const wchar_t* RoadFor(int kind, bool fromDialog) {
     ForcePictureRender = 1;
     return L"SAVER_PICAUDIOLOADING_1";
   }
-  if (kind == MediaKindAudio && CurrentVisualIndex >= 0 && CurrentVisualIndex <= 8) return L"SAVER_AUDIOVISUALLOADING_1";
+  // Audio plays on the audio road in every mode: with a mode outside 0-8 its
+  // options hold no visualisation, and it still plays to its end.
+  if (kind == MediaKindAudio) return L"SAVER_AUDIOVISUALLOADING_1";
   if (fromDialog) return kind == MediaKindPlaylist ? L"SAVER_PLAYLISTLOADING_1" : nullptr;
   if (AdvertsEnabled) return L"SAVER_ADSLOADING_1";
   // A playlist that fits no other road plays as audio with a visualisation.
@@ -174,12 +176,15 @@ int SelectNextUpdate(CScrSvrMachine* owner, int) {
 }
 
 // The dialog's Play has already started its item; the show only watches it.
+// A kind no road takes would leave the show here for good: it goes on with
+// its next choice instead.
 int SelectPlayEnter(CScrSvrMachine* owner, int) {
   SetAdvertPlaying(false);
   int kind = GetDialogPlayKind();
   SetDialogPlayKind(0);
   ApplyGoomRule(kind);
-  if (const wchar_t* road = RoadFor(kind, true)) owner->SetState(road);
+  const wchar_t* road = RoadFor(kind, true);
+  owner->SetState(road ? road : L"SAVER_SELECTNEXT_1");
   SaveCurrentIndexes();
   return 0;
 }

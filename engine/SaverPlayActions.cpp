@@ -35,21 +35,26 @@ bool PictureIntervalOver() { return Now() - PictureStartTime > static_cast<float
 
 // The loading rules: playing moves on to the watching action; stopped, ended
 // or failed back to the choice; anything else waits. Rule A (adverts, video)
-// also gives up on an idle player, whose start failed; under rule B (audio)
-// an idle player may still be on its way.
-enum class IdlePlayer { Failed, Waits };
+// also gives up on an idle player, whose start failed; under rule B (audio,
+// playlists) an idle player may still be on its way, and a playlist that
+// ended (libvlc has read it) or an entry of it that ended or failed goes on
+// with its next entry while there is one.
+enum class LoadingRoad { Video, Audio };
 
-void LoadingRule(CScrSvrMachine* owner, const wchar_t* playing, IdlePlayer idle) {
+void LoadingRule(CScrSvrMachine* owner, const wchar_t* playing, LoadingRoad road) {
   switch (GetSaverPlayer().playerState()) {
     case StatePlaying:
       owner->SetState(playing);
       break;
     case StateNothingSpecial:
-      if (idle == IdlePlayer::Failed) owner->SetState(kSelectNext);
+      if (road == LoadingRoad::Video) owner->SetState(kSelectNext);
       break;
-    case StateStopped:
     case StateEnded:
     case StateError:
+      if (road == LoadingRoad::Audio && GetSaverPlayer().playNextPlaylistEntry()) break;
+      owner->SetState(kSelectNext);
+      break;
+    case StateStopped:
       owner->SetState(kSelectNext);
       break;
     default:
@@ -57,12 +62,16 @@ void LoadingRule(CScrSvrMachine* owner, const wchar_t* playing, IdlePlayer idle)
   }
 }
 
-void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) { LoadingRule(owner, playing, IdlePlayer::Failed); }
-void LoadingRuleB(CScrSvrMachine* owner, const wchar_t* playing) { LoadingRule(owner, playing, IdlePlayer::Waits); }
+void LoadingRuleA(CScrSvrMachine* owner, const wchar_t* playing) { LoadingRule(owner, playing, LoadingRoad::Video); }
+void LoadingRuleB(CScrSvrMachine* owner, const wchar_t* playing) { LoadingRule(owner, playing, LoadingRoad::Audio); }
 
-// Returns true while the item plays on (or is paused or buffering).
-bool PlayingRule(CScrSvrMachine* owner) {
-  switch (GetSaverPlayer().playerState()) {
+// Returns true while the item plays on (or is paused or buffering). On the
+// audio roads the end of a playlist's entry starts its next one, which the
+// road's loading action (entryLoading) then waits for; the end of the last
+// one ends the item.
+bool PlayingRule(CScrSvrMachine* owner, const wchar_t* entryLoading = nullptr) {
+  int state = GetSaverPlayer().playerState();
+  switch (state) {
     case StatePlaying:
     case StateBuffering:
     case StatePaused:
@@ -71,6 +80,11 @@ bool PlayingRule(CScrSvrMachine* owner) {
       owner->SetState(L"SAVER_PLAYERSTOPPED_1");
       return false;
     default:
+      if (entryLoading && (state == StateEnded || state == StateError) &&
+          GetSaverPlayer().playNextPlaylistEntry()) {
+        owner->SetState(entryLoading);
+        return false;
+      }
       GetSaverPlayer().stopPlayer();
       owner->SetState(kSelectNext);
       return false;
@@ -87,6 +101,7 @@ void PictureStep() {
 }
 
 int g_failedPictureRun = 0;
+bool g_webItemPlayed = false;
 
 }  // namespace
 
@@ -120,9 +135,14 @@ int VideoLoadingUpdate(CScrSvrMachine* owner, int) {
   return 0;
 }
 
-// Update of the advert, video, audio-visualisation and playlist players.
+// Update of the advert and video players.
 int WatchPlayer(CScrSvrMachine* owner, int) {
   PlayingRule(owner);
+  return 0;
+}
+
+int AudioVisualPlayingUpdate(CScrSvrMachine* owner, int) {
+  PlayingRule(owner, L"SAVER_AUDIOVISUALLOADING_1");
   return 0;
 }
 
@@ -133,18 +153,24 @@ int WebMediaLoadingUpdate(CScrSvrMachine* owner, int) {
 
 int WebMediaPlayingEnter(CScrSvrMachine*, int) {
   WebMediaStartTime = Now();
+  g_webItemPlayed = false;
   return 0;
 }
 
-// A web item is watched while it plays; one that is not playing after its
-// display time is stopped and left.
+// A web item is watched while it plays, and while the user holds it paused.
+// One that failed (an error, or its end before it ever played) is left at
+// once; one still opening or buffering, or ended after it played, is stopped
+// and left when it is not playing after its display time.
 int WebMediaPlayingUpdate(CScrSvrMachine* owner, int) {
   if (GetWebMediaCount() <= 0) {
     owner->SetState(kSelectNext);
     return 0;
   }
-  if (GetSaverPlayer().playerState() == StatePlaying) return 0;
-  if (Now() - WebMediaStartTime > static_cast<float>(GetWebMediaDuration())) {
+  int state = GetSaverPlayer().playerState();
+  if (state == StatePlaying) g_webItemPlayed = true;
+  if (state == StatePlaying || state == StatePaused) return 0;
+  bool failed = state == StateError || (state == StateEnded && !g_webItemPlayed);
+  if (failed || Now() - WebMediaStartTime > static_cast<float>(GetWebMediaDuration())) {
     GetSaverPlayer().stopListPlayer();
     owner->SetState(kSelectNext);
   }
@@ -212,7 +238,7 @@ int PictureAudioPlayingEnter(CScrSvrMachine*, int) {
 
 // The next picture is loaded on the frame after the interval ran out.
 int PictureAudioPlayingUpdate(CScrSvrMachine* owner, int) {
-  if (!PlayingRule(owner)) return 0;
+  if (!PlayingRule(owner, L"SAVER_PICAUDIOLOADING_1")) return 0;
   if (!LocalImagesShown()) return 0;
   if (PictureChangeDue == 1) {
     PictureStep();
@@ -237,17 +263,22 @@ int AudioVisualLoadingUpdate(CScrSvrMachine* owner, int) {
   return 0;
 }
 
-// A playlist started from the dialog is watched as audio is.
+// A playlist handed over from the dialog is watched as audio is.
 int PlaylistLoadingUpdate(CScrSvrMachine* owner, int) {
   LoadingRuleB(owner, L"SAVER_PLAYLISTPLAYING_1");
   return 0;
 }
 
+int PlaylistPlayingUpdate(CScrSvrMachine* owner, int) {
+  PlayingRule(owner, L"SAVER_PLAYLISTLOADING_1");
+  return 0;
+}
+
 // A stopped player waits for the dialog's Play where a dialog can play during
-// the show; in the screen saver nothing can, so the show moves on.
+// the show; in the screen saver nothing can, so the show moves on. The item
+// the dialog's Play started is watched as it is: nothing is put up first.
 int PlayerStoppedUpdate(CScrSvrMachine* owner, int) {
   if (GetDialogPlayKind() != 0) {
-    KEL_Logic::ShowLoadingPicture();
     owner->SetState(L"SAVER_SELECTPLAY_1");
   } else if (!DialogCanPlayDuringShow()) {
     owner->SetState(kSelectNext);

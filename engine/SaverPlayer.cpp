@@ -8,8 +8,9 @@ namespace {
 bool IsLibraryOpen() { return GetVlcPlayer().IsOpen(); }
 
 const SaverPlayer kListPlayer = {
-    IsLibraryOpen,  PlayNextMedia,  PlayNextAdvert,  GetCurrentMediaKind, GetPlayerState,
-    StopPlayer,     StopListPlayer, LoadNextPicture, FindPairedPicture,   LoadPairedPicture,
+    IsLibraryOpen,   PlayNextMedia,     PlayNextAdvert,   GetCurrentMediaKind,
+    GetPlayerState,  StopPlayer,        StopListPlayer,   PlayNextPlaylistEntry,
+    LoadNextPicture, FindPairedPicture, LoadPairedPicture,
 };
 
 const SaverPlayer* g_player = &kListPlayer;

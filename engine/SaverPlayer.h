@@ -11,6 +11,7 @@ struct SaverPlayer {
   int (*playerState)();
   bool (*stopPlayer)();
   bool (*stopListPlayer)();
+  bool (*playNextPlaylistEntry)();
   bool (*loadNextPicture)();
   bool (*findPairedPicture)();
   bool (*loadPairedPicture)();

@@ -6,8 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/Logic.h"
 #include "engine/ScrSvrApp.h"
 #include "engine/ScrSvrMachine.h"
+#include "engine/ScrSvrState.h"
 #include "engine/ScrSvrThread.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
@@ -83,12 +85,56 @@ void RequestPlaybackPause(bool pause) {
   });
 }
 
+namespace {
+
+constexpr int kPausedState = 4;  // libvlc_Paused
+
+// The web stream on the list player, or the media player's item (the list
+// player plays through the same media player).
+void StopBothPlayers() {
+  StopListPlayer();
+  StopPlayer();
+}
+
+// The saver's actions wait in "SAVER_PLAYERSTOPPED_1" for the dialog's Play
+// and take the dialog's item over from there, whichever action was watching
+// what played before.
+void ShowWaitsForDialogPlay() {
+  CScrSvrApp* app = GetScrSvrApp();
+  CScrSvrMachine* machine = app ? app->GetMachine() : nullptr;
+  CScrSvrState* saver = machine ? machine->GetState(L"SaverState") : nullptr;
+  CScrSvrMachine* actions = saver ? saver->GetChildMachine() : nullptr;
+  if (actions) actions->SetState(L"SAVER_PLAYERSTOPPED_1");
+}
+
+}  // namespace
+
 void RequestPlaybackStop() {
   PostShowRequest([] {
+    StopBothPlayers();
+    Trace(L"dialog stop");
+    ShowWaitsForDialogPlay();
+  });
+}
+
+void RequestDialogPlay(const std::wstring& path, int kind) {
+  PostShowRequest([path, kind] {
+    StopBothPlayers();
+    ApplyVisualOptionsForKind(kind);
+    PlayFile(path);
+    SetDialogPlayKind(kind);
+    Trace(L"dialog play %d: %s", kind, path.c_str());
+    ShowWaitsForDialogPlay();
+  });
+}
+
+void RequestPlaybackResume() {
+  PostShowRequest([] {
+    if (GetPlayerState() != kPausedState) return;
     if (GetCurrentMediaKind() == MediaKindWebMedia)
-      StopListPlayer();
+      PauseListPlayer(false);
     else
-      StopPlayer();
+      PausePlayer(false);
   });
 }
 

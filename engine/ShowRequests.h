@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 
 // What the window thread asks of the running show. The state machine and the
 // player belong to the worker while it steps a frame, so the window thread
@@ -24,9 +25,15 @@ void RequestShowAdvance();
 void ApplyMute(bool mute);
 
 // The settings dialog's playback commands on the running show (the wallpaper's
-// dialog): the item that plays, through the list player for web media.
+// dialog). Pause acts on the item that plays, through the list player for
+// web media. Stop stops both players, and the show waits for the dialog's
+// Play. Play stops both players, plays the file, and hands it to the show,
+// which watches it by its kind (AUDIO or VIDEO) as one of its own; resume
+// goes on with a paused item.
 void RequestPlaybackPause(bool pause);
 void RequestPlaybackStop();
+void RequestDialogPlay(const std::wstring& path, int kind);
+void RequestPlaybackResume();
 
 // The wallpaper dialog's "Close": playback stops at the next frame, then the
 // show's window is asked to close, which ends the program.

@@ -78,6 +78,9 @@ bool PlayFile(const std::wstring& path);
 // none, or when a shuffled order must be drawn again first (only drawing it
 // tells).
 bool NextPicturePath(std::wstring* path);
+// After a PLAYLIST item, or one of its entries, ended: starts its next entry
+// (false when none is left).
+bool PlayNextPlaylistEntry();
 
 // Control and queries.
 bool StopPlayer();

@@ -74,11 +74,12 @@ std::wstring WithBackslashes(std::wstring path) {
   return path;
 }
 
-bool PlayPath(const std::wstring& path) {
+// A playlist's entries are played after it (PlayNextPlaylistEntry).
+bool PlayPath(const std::wstring& path, bool playlist = false) {
   CVlcPlayer& vlc = GetVlcPlayer();
   libvlc_media_t* media = vlc.NewMediaFromPath(path);
   if (!media) return false;
-  return vlc.PlayMedia(media);
+  return playlist ? vlc.PlayPlaylist(media) : vlc.PlayMedia(media);
 }
 
 bool LoadPictureTexture(const CatalogItem& picture) {
@@ -115,8 +116,10 @@ bool PlayNextMedia() {
   ApplyVisualOptionsForKind(GetCurrentMediaKind());
   CVlcPlayer& vlc = GetVlcPlayer();
   if (entry.kind == MediaKindWebMedia) return vlc.PlayListItem(vlc.ListItemAt(entry.listIndex)) == 0;
-  return PlayPath(WithBackslashes(entry.path));
+  return PlayPath(WithBackslashes(entry.path), entry.kind == MediaKindPlaylist);
 }
+
+bool PlayNextPlaylistEntry() { return GetVlcPlayer().PlayNextPlaylistEntry(); }
 
 bool PlayNextAdvert() {
   KEL_TamListPlayer* player = GetListPlayer();

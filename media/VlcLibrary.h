@@ -13,6 +13,10 @@
   X(libvlc_media_add_option)                  \
   X(libvlc_media_release)                     \
   X(libvlc_media_get_duration)                \
+  X(libvlc_media_retain)                      \
+  X(libvlc_media_subitems)                    \
+  X(libvlc_media_get_mrl)                     \
+  X(libvlc_free)                              \
   X(libvlc_media_player_new)                  \
   X(libvlc_media_player_release)              \
   X(libvlc_media_player_set_media)            \

@@ -158,6 +158,7 @@ void CVlcPlayer::UseInstanceForOptionsLocked() {
   std::vector<std::string> wanted =
       InstanceArgumentsFor(std::vector<std::string>(optionSlots_.begin(), optionSlots_.begin() + optionCount_));
   if (wanted == arguments_) return;
+  EndPlaylistLocked();
   if (listPlayer_) api_->libvlc_media_list_player_stop(listPlayer_);
   if (mediaPlayer_) api_->libvlc_media_player_stop(mediaPlayer_);
   KeptInstance left = TakeCurrentLocked();
@@ -209,6 +210,7 @@ void CVlcPlayer::CreatePlayersLocked() {
 bool CVlcPlayer::CloseLibrary() {
   ExclusiveUse use(this);
   if (!api_) return true;
+  EndPlaylistLocked();
   if (listPlayer_) {
     api_->libvlc_media_list_player_stop(listPlayer_);
     api_->libvlc_media_list_player_release(listPlayer_);
@@ -324,10 +326,19 @@ int CVlcPlayer::GetListLocationCount() {
 // PlayListItem gives it the web list back.
 // Without an instance (libvlc_new failed) no media of ours exists, and a
 // foreign one is not handed to the library either.
-bool CVlcPlayer::PlayMedia(libvlc_media_t* media) {
+bool CVlcPlayer::PlayMedia(libvlc_media_t* media) { return StartMedia(media, false); }
+
+bool CVlcPlayer::PlayPlaylist(libvlc_media_t* media) { return StartMedia(media, true); }
+
+bool CVlcPlayer::StartMedia(libvlc_media_t* media, bool playlist) {
   if (!media) return false;
-  SharedUse use(this);
+  ExclusiveUse use(this);
   if (!instance_) return false;
+  EndPlaylistLocked();
+  if (playlist) {
+    api_->libvlc_media_retain(media);
+    playlistItem_ = media;
+  }
   bool started = false;
   if (listPlayer_ && idleList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, idleList_);
   if (mediaPlayer_) {
@@ -336,6 +347,62 @@ bool CVlcPlayer::PlayMedia(libvlc_media_t* media) {
   }
   api_->libvlc_media_release(media);
   return started;
+}
+
+void CVlcPlayer::EndPlaylistLocked() {
+  if (playlistItem_) api_->libvlc_media_release(playlistItem_);
+  playlistItem_ = nullptr;
+  for (PlaylistLevel& level : playlistLevels_) api_->libvlc_media_list_release(level.entries);
+  playlistLevels_.clear();
+}
+
+// The item that just ended may have been read into entries of its own (the
+// playlist itself, or an entry that is a playlist): those come first. Then
+// the next entry of the innermost level that has one left.
+bool CVlcPlayer::PlayNextPlaylistEntry() {
+  ExclusiveUse use(this);
+  if (!playlistItem_) return false;
+  if (playlistLevels_.size() < kMaxPlaylistDepth) {
+    if (libvlc_media_list_t* entries = api_->libvlc_media_subitems(playlistItem_)) {
+      api_->libvlc_media_list_lock(entries);
+      int count = api_->libvlc_media_list_count(entries);
+      api_->libvlc_media_list_unlock(entries);
+      if (count > 0)
+        playlistLevels_.push_back({entries, 0});
+      else
+        api_->libvlc_media_list_release(entries);
+    }
+  }
+  api_->libvlc_media_release(playlistItem_);
+  playlistItem_ = nullptr;
+  while (!playlistLevels_.empty()) {
+    PlaylistLevel& level = playlistLevels_.back();
+    libvlc_media_t* entry = nullptr;
+    api_->libvlc_media_list_lock(level.entries);
+    if (level.next < api_->libvlc_media_list_count(level.entries))
+      entry = api_->libvlc_media_list_item_at_index(level.entries, level.next++);
+    api_->libvlc_media_list_unlock(level.entries);
+    if (entry) return StartPlaylistEntryLocked(entry, level.next);
+    api_->libvlc_media_list_release(level.entries);
+    playlistLevels_.pop_back();
+  }
+  Trace(L"playlist: no entry left");
+  return false;
+}
+
+// The entry is taken over. An entry that will not start still counts as
+// started: it then reports its end like one that failed to open.
+bool CVlcPlayer::StartPlaylistEntryLocked(libvlc_media_t* entry, int number) {
+  playlistItem_ = entry;
+  if (char* mrl = api_->libvlc_media_get_mrl(entry)) {
+    Trace(L"playlist entry %d: %s", number, Utf8ToWide(mrl).c_str());
+    api_->libvlc_free(mrl);
+  }
+  AddOptionsLocked(entry);
+  if (!mediaPlayer_) return false;
+  api_->libvlc_media_player_set_media(mediaPlayer_, entry);
+  api_->libvlc_media_player_play(mediaPlayer_);
+  return true;
 }
 
 libvlc_media_t* CVlcPlayer::ListItemAt(int index) {
@@ -355,8 +422,9 @@ libvlc_media_t* CVlcPlayer::ItemAtLocked(int index) {
 }
 
 int CVlcPlayer::PlayListItem(libvlc_media_t* item) {
-  SharedUse use(this);
+  ExclusiveUse use(this);
   if (!instance_) return -1;
+  EndPlaylistLocked();
   int result = -1;
   if (listPlayer_ && mediaList_) {
     if (item) AddOptionsLocked(item);
@@ -498,6 +566,7 @@ void CVlcPlayer::SetMute(bool mute) {
 void CVlcPlayer::RecreatePlayers() {
   ExclusiveUse use(this);
   if (!instance_) return;
+  EndPlaylistLocked();
   if (listPlayer_) api_->libvlc_media_list_player_stop(listPlayer_);
   if (mediaPlayer_) api_->libvlc_media_player_stop(mediaPlayer_);
   if (mediaList_) api_->libvlc_media_list_release(mediaList_);

@@ -34,6 +34,9 @@ class CVlcPlayer {
   static constexpr int kMaxOptions = 30;
   // Instances kept at most, the one in use included.
   static constexpr int kMaxInstances = 8;
+  // Playlists inside playlists are followed this deep, no deeper (one that
+  // names itself would go on for ever).
+  static constexpr size_t kMaxPlaylistDepth = 8;
 
   CVlcPlayer();
   CVlcPlayer(const CVlcPlayer&) = delete;
@@ -55,6 +58,14 @@ class CVlcPlayer {
   bool RemoveListLocation(int index);
   int GetListLocationCount();
   bool PlayMedia(libvlc_media_t* media);
+  // A playlist plays as PlayMedia plays a media, but libvlc only reads it
+  // into entries (the media's sub-items) and reports it ended. Each
+  // PlayNextPlaylistEntry then starts the next entry on the media player,
+  // with the options the playlist was given, going into entries that are
+  // playlists themselves; false when none is left. Any other start ends the
+  // playlist.
+  bool PlayPlaylist(libvlc_media_t* media);
+  bool PlayNextPlaylistEntry();
   // The caller owns the returned item (PlayListItem takes it over). From
   // the media list of the option table's instance, as NewMediaFromPath.
   libvlc_media_t* ListItemAt(int index);
@@ -92,6 +103,12 @@ class CVlcPlayer {
   class SharedUse;
   class ExclusiveUse;
 
+  // The entries of one playlist level, and the next one to play.
+  struct PlaylistLevel {
+    libvlc_media_list_t* entries;
+    int next;
+  };
+
   // An instance not in use, with its players and list.
   struct KeptInstance {
     std::vector<std::string> arguments;
@@ -104,6 +121,9 @@ class CVlcPlayer {
     bool titleShown = false;
   };
 
+  bool StartMedia(libvlc_media_t* media, bool playlist);
+  void EndPlaylistLocked();
+  bool StartPlaylistEntryLocked(libvlc_media_t* entry, int number);
   bool StartInstanceLocked(const std::vector<std::string>& arguments);
   void UseInstanceForOptionsLocked();
   KeptInstance TakeCurrentLocked();
@@ -138,6 +158,10 @@ class CVlcPlayer {
   bool mute_ = false;
   // The title switch the media player was last given (libvlc's own is off).
   bool titleShown_ = false;
+  // The playlist, or the entry of it that plays (our reference), and the
+  // levels of entries gone into.
+  libvlc_media_t* playlistItem_ = nullptr;
+  std::vector<PlaylistLevel> playlistLevels_;
 
   std::string startArgument_;
   std::vector<std::string> arguments_;  // of the instance in use

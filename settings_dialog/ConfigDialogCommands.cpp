@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "engine/Logic.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/Settings.h"
 #include "engine/ShowRequests.h"
@@ -126,23 +125,23 @@ void CConfigDialog::AddWebMediaFromEdit(HWND dialog) {
   SetDlgItemTextW(dialog, IDC_URL_EDIT, L"");
 }
 
+// Without an AUDIO or VIDEO item selected, Play goes on with a paused item
+// and stops nothing.
 void CConfigDialog::PlaySelectedItem() {
   if (!ShowIsRunning()) return;
   HTREEITEM selected = TreeView_GetSelection(CatalogTree());
-  if (!selected) return;
-  bool audio = IsTreeItemKind(CatalogTree(), selected, MediaKindAudio);
-  if (!audio && !IsTreeItemKind(CatalogTree(), selected, MediaKindVideo)) return;
+  bool audio = selected && IsTreeItemKind(CatalogTree(), selected, MediaKindAudio);
+  bool video = selected && IsTreeItemKind(CatalogTree(), selected, MediaKindVideo);
+  if (!audio && !video) {
+    RequestPlaybackResume();
+    return;
+  }
   std::wstring path;
   GetTreeItemPath(CatalogTree(), selected, path);
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
-  int kind = audio ? MediaKindAudio : MediaKindVideo;
   // The player is the show's: the worker plays the item at its next frame.
-  PostShowRequest([path, kind] {
-    ApplyVisualOptionsForKind(kind);
-    PlayFile(path);
-    SetDialogPlayKind(kind);
-  });
+  RequestDialogPlay(path, audio ? MediaKindAudio : MediaKindVideo);
 }
 
 void TogglePreviewPause() {

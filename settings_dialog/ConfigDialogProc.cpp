@@ -99,7 +99,7 @@ void OnClick(HWND dialog, CConfigDialog* object, int id) {
       RenameDrops = IsDlgButtonChecked(dialog, IDC_RENAME_URLS) == BST_CHECKED;
       break;
     case IDC_PLAY:
-      StopPreview();
+      // Play stops what plays itself, and only when it has an item to play.
       if (object) object->PlaySelectedItem();
       break;
     case IDC_PAUSE:

@@ -10,6 +10,7 @@
 #include "engine/SaverPlayer.h"
 #include "engine/SaverState.h"
 #include "engine/Settings.h"
+#include "engine/ShowRequests.h"
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
 #include "platform/WideText.h"
@@ -26,6 +27,8 @@ struct Recording {
   int playNextAdvert = 0;
   int stops = 0;
   int listStops = 0;
+  int entriesLeft = 0;  // playlist entries still to start
+  int entriesStarted = 0;
   int pictures = 0;
   int pairedFinds = 0;
   int pairedLoads = 0;
@@ -40,6 +43,12 @@ const SaverPlayer kRecordingPlayer = {
     [] { return g_rec.state; },
     [] { return ++g_rec.stops, true; },
     [] { return ++g_rec.listStops, true; },
+    [] {
+      if (g_rec.entriesLeft == 0) return false;
+      --g_rec.entriesLeft;
+      ++g_rec.entriesStarted;
+      return true;
+    },
     [] { return ++g_rec.pictures, g_rec.pictureLoads; },
     [] { return ++g_rec.pairedFinds, true; },
     [] { return ++g_rec.pairedLoads, true; },
@@ -163,7 +172,8 @@ TEST_F(SaverActions, TheChoiceRules) {
       {4, 2, 1, false, L"SAVER_AUDIOVISUALLOADING_1", true},
       {8, 0, 1, false, L"SAVER_AUDIOVISUALLOADING_1", true},
       {5, 0, 3, false, L"SAVER_AUDIOVISUALLOADING_1", true},
-      {-1, 0, 1, false, nullptr, true},  // a mode outside 0-8
+      {-1, 0, 1, false, L"SAVER_AUDIOVISUALLOADING_1", true},  // a mode outside 0-8 still plays audio
+      {42, 0, 1, false, L"SAVER_AUDIOVISUALLOADING_1", true},
       {0, 0, 0, false, nullptr, true},   // nothing to play
       {0, 0, 0, true, L"SAVER_ADSLOADING_1", true},
   };
@@ -334,7 +344,8 @@ TEST_F(SaverActions, WebMediaDisplayTime) {
 }
 
 // No dialog can play during the screen saver: a player that stopped on its
-// own moves the show on. An item the dialog started is watched instead.
+// own moves the show on. An item the dialog started is watched instead, as
+// it is: no loading picture replaces it.
 TEST_F(SaverActions, AStoppedPlayerMovesOn) {
   g_rec.open = false;
   Enter(L"SAVER_PLAYERSTOPPED_1");
@@ -344,10 +355,188 @@ TEST_F(SaverActions, AStoppedPlayerMovesOn) {
   SetDialogPlayKind(4);
   SetLoadingPicturePending(true);
   Enter(L"SAVER_PLAYERSTOPPED_1");
-  Step();  // the loading picture goes up first, then the dialog's item is watched
+  Step();
   EXPECT_EQ(CurrentAction(), L"SAVER_VIDEOLOADING_1");
   EXPECT_EQ(GetDialogPlayKind(), 0);
-  EXPECT_FALSE(IsLoadingPicturePending());
+  EXPECT_TRUE(IsLoadingPicturePending());
+  EXPECT_TRUE(trace.Matching(L"KEL_Loading").empty());
+}
+
+// The dialog's item is watched on the road of its kind; a kind no road takes
+// goes on with the next choice instead of leaving the show without one.
+TEST_F(SaverActions, TheDialogsItemIsWatchedByItsKind) {
+  struct Row {
+    int kind;
+    int mode;
+    int pictures;
+    const wchar_t* road;
+  };
+  const Row rows[] = {
+      {4, 3, 0, L"SAVER_VIDEOLOADING_1"},
+      {4, 1, 2, L"SAVER_VIDEOLOADING_1"},
+      {1, 0, 0, L"SAVER_AUDIOVISUALLOADING_1"},
+      {1, 4, 2, L"SAVER_AUDIOVISUALLOADING_1"},
+      {1, 1, 2, L"SAVER_PICAUDIOLOADING_1"},
+      {1, -1, 0, L"SAVER_AUDIOVISUALLOADING_1"},
+      {1, 42, 0, L"SAVER_AUDIOVISUALLOADING_1"},
+      {3, 0, 0, L"SAVER_PLAYLISTLOADING_1"},
+      {2, 0, 0, L"SAVER_SELECTNEXT_1"},  // no road: the next choice
+      {5, 4, 0, L"SAVER_SELECTNEXT_1"},
+  };
+  g_rec.open = false;  // the next choice finds nothing and waits there
+  for (const Row& row : rows) {
+    std::string where = "kind " + std::to_string(row.kind) + " mode " + std::to_string(row.mode);
+    ClearLists();
+    AddPictures(row.pictures);
+    CurrentVisualIndex = row.mode;
+    SetDialogPlayKind(row.kind);
+    Enter(L"SAVER_PLAYERSTOPPED_1");
+    Step();
+    EXPECT_EQ(CurrentAction(), row.road) << where;
+    EXPECT_EQ(GetDialogPlayKind(), 0) << where;
+  }
+}
+
+// The dialog's Play reaches the show at its next frame, whatever the show
+// was watching, and the show then watches the dialog's item on its road;
+// its Stop leaves the show at the stopped player.
+TEST_F(SaverActions, TheDialogsPlayAndStopTakeOverFromEveryAction) {
+  const wchar_t* const from[] = {L"SAVER_PICONLYPLAYING_1",     L"SAVER_PICAUDIOPLAYING_1",
+                                 L"SAVER_AUDIOVISUALPLAYING_1", L"SAVER_VIDEOPLAYING_1",
+                                 L"SAVER_WEBMPLAYING_1",        L"SAVER_VIDEOLOADING_1",
+                                 L"SAVER_PLAYERSTOPPED_1",      L"SAVER_SELECTNEXT_1"};
+  CurrentVisualIndex = 4;
+  AddWebMedia(L"http://radio.example/stream", L"http://radio.example", 6);
+  for (const wchar_t* action : from) {
+    for (int kind : {1, 4}) {
+      std::string where = WideToUtf8(action) + " kind " + std::to_string(kind);
+      g_rec.state = 3;
+      Enter(action);
+      RequestDialogPlay(L"C:\\media\\item", kind);
+      EXPECT_EQ(CurrentAction(), action) << where << ": before the next frame";
+      Step();
+      EXPECT_EQ(CurrentAction(), kind == 4 ? L"SAVER_VIDEOLOADING_1" : L"SAVER_AUDIOVISUALLOADING_1") << where;
+      EXPECT_EQ(trace.Matching(L"dialog play " + std::to_wstring(kind) + L": C:\\media\\item").size(), 1u) << where;
+      Step();
+      EXPECT_EQ(CurrentAction(), kind == 4 ? L"SAVER_VIDEOPLAYING_1" : L"SAVER_AUDIOVISUALPLAYING_1") << where;
+      trace.Clear();
+    }
+  }
+  // Actions that would not notice a stopped player for a while, or at all.
+  CurrentVisualIndex = 1;
+  AddPictures(1);
+  for (const wchar_t* action : {L"SAVER_WEBMPLAYING_1", L"SAVER_PICONLYPLAYING_1"}) {
+    g_rec.state = 3;
+    Enter(action);
+    trace.Clear();
+    RequestPlaybackStop();
+    g_rec.state = 5;
+    Step();  // the request, then the stopped rule in the same frame
+    EXPECT_TRUE(trace.Contains(L"SAVER_CHILD -> SAVER_PLAYERSTOPPED_1")) << WideToUtf8(action);
+    EXPECT_TRUE(trace.Contains(L"dialog stop")) << WideToUtf8(action);
+  }
+}
+
+// A playlist plays its entries one after the other on the audio roads: the
+// end of the playlist (read by libvlc) or of an entry starts the next entry,
+// which the road's loading action waits for; after the last one the show
+// chooses again. The video road has no entries to ask for.
+TEST_F(SaverActions, PlaylistEntriesFollowOneAnother) {
+  struct Road {
+    const wchar_t* loading;
+    const wchar_t* playing;
+    bool entries;
+  };
+  const Road roads[] = {
+      {L"SAVER_AUDIOVISUALLOADING_1", L"SAVER_AUDIOVISUALPLAYING_1", true},
+      {L"SAVER_PICAUDIOLOADING_1", L"SAVER_PICAUDIOPLAYING_1", true},
+      {L"SAVER_PLAYLISTLOADING_1", L"SAVER_PLAYLISTPLAYING_1", true},
+      {L"SAVER_VIDEOLOADING_1", L"SAVER_VIDEOPLAYING_1", false},
+  };
+  g_rec.open = false;
+  CurrentVisualIndex = 1;
+  AddPictures(1);
+  for (const Road& road : roads) {
+    for (int end : {6, 7}) {
+      std::string where = WideToUtf8(road.playing) + " end " + std::to_string(end);
+      g_rec = Recording();
+      g_rec.open = false;
+      g_rec.entriesLeft = 2;
+      // The playlist itself ends while its road still waits for it.
+      Enter(road.loading);
+      g_rec.state = end;
+      Step();
+      if (!road.entries) {
+        EXPECT_NE(CurrentAction(), road.loading) << where;  // left for the next choice
+        EXPECT_EQ(g_rec.entriesStarted, 0) << where;
+        Enter(road.playing);
+        Step();
+        EXPECT_EQ(g_rec.entriesStarted, 0) << where;
+        EXPECT_EQ(g_rec.stops, 1) << where;
+        continue;
+      }
+      EXPECT_EQ(CurrentAction(), road.loading) << where;
+      EXPECT_EQ(g_rec.entriesStarted, 1) << where;
+      g_rec.state = 0;  // the entry on its way
+      Step();
+      EXPECT_EQ(CurrentAction(), road.loading) << where;
+      g_rec.state = 3;
+      Step();
+      EXPECT_EQ(CurrentAction(), road.playing) << where;
+      // The first entry ends: the second one is waited for.
+      g_rec.state = end;
+      Step();
+      EXPECT_EQ(CurrentAction(), road.loading) << where;
+      EXPECT_EQ(g_rec.entriesStarted, 2) << where;
+      EXPECT_EQ(g_rec.stops, 0) << where;
+      g_rec.state = 3;
+      Step();
+      EXPECT_EQ(CurrentAction(), road.playing) << where;
+      // The last one ends: stopped, and the next choice.
+      g_rec.state = end;
+      Step();
+      EXPECT_EQ(g_rec.stops, 1) << where;
+      EXPECT_NE(CurrentAction(), road.playing) << where;
+      EXPECT_NE(CurrentAction(), road.loading) << where;
+    }
+  }
+}
+
+// A web item that fails is left at the next frame: an error, or its end
+// before it ever played. One still on its way keeps its display time; one the
+// user paused is kept.
+TEST_F(SaverActions, AWebItemThatFailsIsLeftAtOnce) {
+  struct Row {
+    const char* name;
+    int first, then;  // the state at the first frame, and at every later one
+    int leftAtFrame;  // 0: stays; -1: the first frame after its display time
+  };
+  const Row rows[] = {
+      {"error", 7, 7, 1},
+      {"ended before playing", 1, 6, 2},
+      {"ended after playing", 3, 6, -1},
+      {"opening", 1, 1, -1},
+      {"buffering", 2, 2, -1},
+      {"idle", 0, 0, -1},
+      {"paused", 3, 4, 0},
+  };
+  const double kFrame = 0.066;
+  const int kDisplayFrame = static_cast<int>(7.0 / kFrame) + 1;  // first frame past 7 s
+  g_rec.open = false;
+  AddWebMedia(L"http://radio.example/stream", L"http://radio.example", 6);
+  for (const Row& row : rows) {
+    g_rec.listStops = 0;
+    clock.Set(2000.0);
+    Enter(L"SAVER_WEBMPLAYING_1");
+    int left = 0;
+    for (int frame = 1; frame <= 3 * kDisplayFrame && !left; ++frame) {
+      g_rec.state = frame == 1 ? row.first : row.then;
+      StepAt(2000.0 + kFrame * frame);
+      if (CurrentAction() != L"SAVER_WEBMPLAYING_1") left = frame;
+    }
+    EXPECT_EQ(left, row.leftAtFrame < 0 ? kDisplayFrame : row.leftAtFrame) << row.name;
+    EXPECT_EQ(g_rec.listStops, left ? 1 : 0) << row.name;
+  }
 }
 
 // With nothing to show the choice rests about a second before it tries

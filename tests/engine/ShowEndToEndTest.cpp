@@ -14,6 +14,7 @@
 #include "media/CatalogFixtures.h"
 #include "platform/ScreenSaverLibrary.h"
 #include "support/ChildProcess.h"
+#include "support/HttpServer.h"
 #include "support/MediaFixtures.h"
 #include "support/ProfileSystemParameters.h"
 #include "support/RegistrySandbox.h"
@@ -266,6 +267,93 @@ TEST_F(ShowEndToEnd, ShuffledAudioWithAVisualisation) {
   for (const BridgeCall& call : bridge.Calls("libvlc_media_add_option"))
     scope = scope || call.fields[1] == "effect-list=scope";
   EXPECT_TRUE(scope);
+}
+
+// Frames the show ran between two of its trace lines (by position).
+int FramesBetween(const std::vector<TraceLine>& lines, size_t from, size_t to) {
+  int frames = 0;
+  for (size_t i = from; i < to && i < lines.size(); ++i)
+    if (lines[i].text.compare(0, 6, L"frame ") == 0) ++frames;
+  return frames;
+}
+
+// Position of the first line at or after `from` that starts with the prefix;
+// lines.size() when there is none.
+size_t FindFrom(const std::vector<TraceLine>& lines, size_t from, const std::wstring& prefix) {
+  for (size_t i = from; i < lines.size(); ++i)
+    if (lines[i].text.compare(0, prefix.size(), prefix) == 0) return i;
+  return lines.size();
+}
+
+// A PLAYLIST item plays its entries one after the other, a local file and a
+// file from a web server, each for its length (libvlc's own outputs: sound
+// at its real pace), watched as audio; after the last one the show goes on.
+// Playlists with nothing to hear are left at once.
+TEST_F(ShowEndToEnd, PlaylistsPlayTheirEntriesAndThenTheShowGoesOn) {
+  SetEnvironmentVariableW(L"KEL_VLC_BRIDGE_OUTPUT", nullptr);
+  HttpServer server;
+  ASSERT_TRUE(server.Started());
+  const double kToneSeconds = 3.0;
+  server.Serve("/web.wav", MakeWav(kToneSeconds, 22050, 660));
+  Media(L"local.wav", MakeWav(kToneSeconds));
+  std::wstring web = server.Url("/web.wav");
+  std::wstring list = Media(L"list.m3u", "local.wav\r\n" + WideToUtf8(web) + "\r\n");
+  std::wstring empty = Media(L"empty.m3u", "#EXTM3U\r\n");
+  std::wstring failing = Media(L"failing.m3u", "missing.wav\r\n" + WideToUtf8(server.Url("/none.wav")) + "\r\n");
+  std::wstring video = Media(L"clip.y4m", MakeY4m(160, 120, 24, 12, 80, 90, 200));
+  // Media in catalog order: 0 the playlist, 1 empty, 2 failing, 3 the video.
+  WriteCatalog({Item(L"PLAYLIST", list), Item(L"PLAYLIST", empty), Item(L"PLAYLIST", failing), Item(L"VIDEO", video)});
+  registry.SetDword(L"CurrentVisualIndex", 0);
+  registry.SetDword(L"RandomMedia", 0);
+
+  Start();
+  ASSERT_TRUE(WaitForLine(L"media 3 kind 4: " + video, 60000));
+  ASSERT_TRUE(Close());
+
+  std::vector<TraceLine> lines = Trace();
+  size_t first = FindFrom(lines, 0, L"media 0 kind 3: ");
+  size_t local = FindFrom(lines, first, L"playlist entry 1: file:///");
+  size_t remote = FindFrom(lines, local, L"playlist entry 2: " + web);
+  size_t done = FindFrom(lines, remote, L"playlist: no entry left");
+  size_t second = FindFrom(lines, done, L"media 1 kind 3: ");
+  size_t third = FindFrom(lines, second, L"media 2 kind 3: ");
+  size_t fourth = FindFrom(lines, third, L"media 3 kind 4: ");
+  ASSERT_LT(fourth, lines.size()) << "the playlist's entries, then the next items, in order";
+  EXPECT_NE(lines[local].text.find(L"/local.wav"), std::wstring::npos) << WideToUtf8(lines[local].text);
+  // Each entry was watched playing on the audio road, for about its length
+  // (libvlc reports the end about a second early).
+  for (auto entry : {std::make_pair(local, remote), std::make_pair(remote, done)}) {
+    EXPECT_LT(FindFrom(lines, entry.first, L"SAVER_CHILD -> SAVER_AUDIOVISUALPLAYING_1"), entry.second);
+    EXPECT_GE(lines[entry.second].time - lines[entry.first].time, kToneSeconds - 1.5) << WideToUtf8(lines[entry.first].text);
+  }
+  EXPECT_EQ(FindFrom(lines, first, L"SAVER_CHILD -> SAVER_SELECTNEXT_1"), FindFrom(lines, done, L"SAVER_CHILD -> SAVER_SELECTNEXT_1"))
+      << "the show chose again before the last entry";
+  EXPECT_GE(server.Requests("/web.wav"), 1);
+  // Nothing to hear: left within a few frames.
+  EXPECT_LE(FramesBetween(lines, second, third), 5);
+  EXPECT_LE(FramesBetween(lines, third, fourth), 8);
+  EXPECT_EQ(CountTraceLines(std::vector<TraceLine>(lines.begin() + third, lines.begin() + fourth), L"playlist entry "), 2);
+}
+
+// A web item that fails (here: the server has no such file) is left at once,
+// not after its display time of black screen.
+TEST_F(ShowEndToEnd, AWebItemThatFailsIsLeftAtOnce) {
+  HttpServer server;
+  ASSERT_TRUE(server.Started());
+  std::wstring video = Media(L"clip.y4m", MakeY4m(160, 120, 24, 12, 80, 90, 200));
+  WriteCatalog({Item(L"WEBM", server.Url("/gone.wav")), Item(L"VIDEO", video)});
+  registry.SetDword(L"CurrentVisualIndex", 0);
+  registry.SetDword(L"RandomMedia", 0);
+
+  Start();
+  ASSERT_TRUE(WaitForLine(L"media 1 kind 4: " + video, 30000));
+  ASSERT_TRUE(Close());
+  std::vector<TraceLine> lines = Trace();
+  size_t watched = FindFrom(lines, 0, L"SAVER_CHILD -> SAVER_WEBMPLAYING_1");
+  size_t left = FindFrom(lines, watched, L"SAVER_CHILD -> SAVER_SELECTNEXT_1");
+  ASSERT_LT(left, lines.size());
+  EXPECT_LE(FramesBetween(lines, watched, left), 8);
+  EXPECT_GE(server.Requests("/gone.wav"), 1);
 }
 
 // Ended at any moment, the show stops its worker and libvlc, and writes back

@@ -221,6 +221,59 @@ TEST_F(WallpaperLayer, DesktopComesBackWhenTheWallpaperEnds) {
   }
 }
 
+// A stop gives the desktop back, as the video output closing does on
+// Windows; the next start on the same player takes it again. Through the
+// media player, and through a list player that plays on it.
+TEST_F(WallpaperLayer, StopGivesTheDesktopBackAndPlayTakesItAgain) {
+  const char* argument = "--video-wallpaper";
+  instance_ = api_->libvlc_new(1, &argument);
+  ASSERT_NE(instance_, nullptr);
+  player_ = api_->libvlc_media_player_new(instance_);
+  ASSERT_NE(player_, nullptr);
+  api_->libvlc_video_set_mouse_input(player_, 0);
+  libvlc_media_list_player_t* listPlayer = api_->libvlc_media_list_player_new(instance_);
+  libvlc_media_list_t* list = api_->libvlc_media_list_new(instance_);
+  ASSERT_TRUE(listPlayer && list);
+  api_->libvlc_media_list_player_set_media_player(listPlayer, player_);
+  api_->libvlc_media_list_player_set_media_list(listPlayer, list);
+  const RECT middle = {0, 150, 1024, 620};
+  auto videoShare = [&] {
+    ScreenCapture shot;
+    int total = 0;
+    int green = shot.Count(middle, 16, IsVideoGreen, &total);
+    return total ? green * 100 / total : 0;
+  };
+  for (bool throughList : {false, true}) {
+    const char* route = throughList ? "list player" : "media player";
+    for (int round = 0; round < 2; ++round) {
+      libvlc_media_t* media = api_->libvlc_media_new_path(instance_, WideToUtf8(clip_).c_str());
+      ASSERT_NE(media, nullptr);
+      if (throughList) {
+        api_->libvlc_media_list_lock(list);
+        api_->libvlc_media_list_add_media(list, media);
+        api_->libvlc_media_list_unlock(list);
+        api_->libvlc_media_list_player_play_item(listPlayer, media);
+      } else {
+        api_->libvlc_media_player_set_media(player_, media);
+        api_->libvlc_media_player_play(player_);
+      }
+      api_->libvlc_media_release(media);
+      EXPECT_TRUE(WaitUntil(10000, [&] { return videoShare() >= 90; })) << route << " " << round << ": not seen";
+      if (throughList)
+        api_->libvlc_media_list_player_stop(listPlayer);
+      else
+        api_->libvlc_media_player_stop(player_);
+      EXPECT_TRUE(WaitUntil(5000, [&] { return videoShare() < 5; })) << route << " " << round << ": stays after the stop";
+      if (HasFailure()) {
+        KeepPicture(ScreenCapture(), std::string("stopped-") + (throughList ? "list-" : "") + std::to_string(round));
+        break;
+      }
+    }
+  }
+  api_->libvlc_media_list_player_release(listPlayer);
+  api_->libvlc_media_list_release(list);
+}
+
 const WallpaperRoute kRoutes[] = {
     {"media_option", nullptr, "video-wallpaper"},
     {"library_argument", "--video-wallpaper", nullptr},

@@ -13,8 +13,9 @@
  * - a player whose library instance was made with "--video-wallpaper", or
  *   whose media carries the option "video-wallpaper", draws into the desktop
  *   layer (desktoplayer.c), a full-screen X window under every other window,
- *   whatever window it was given: libvlc's wallpaper mode exists on Windows
- *   only, and under Wine the show must still be seen behind other programs;
+ *   whatever window it was given, until it stops: libvlc's wallpaper mode
+ *   exists on Windows only, and under Wine the show must still be seen
+ *   behind other programs, and the desktop again once it stopped;
  * - when KEL_VLC_BRIDGE_OUTPUT is "dummy", libvlc gets the dummy audio and
  *   video outputs, so tests need no sound card and open no window;
  * - otherwise, when KEL_VLC_BRIDGE_SOUND_FILE names a Windows file, libvlc's
@@ -534,6 +535,39 @@ void CDECL bridge_media_release(libvlc_media_t *media)
     libvlc_media_release(media);
 }
 
+void CDECL bridge_media_retain(libvlc_media_t *media)
+{
+    log_call("libvlc_media_retain", media, 0, 0, 0, 0);
+    libvlc_media_retain(media);
+}
+
+/* What libvlc read out of a playlist (or any media that holds others). */
+libvlc_media_list_t *CDECL bridge_media_subitems(libvlc_media_t *media)
+{
+    libvlc_media_list_t *list = libvlc_media_subitems(media);
+    log_handles("libvlc_media_subitems", 1, media, NULL, 1, list);
+    return list;
+}
+
+/* The text is libvlc's, freed with libvlc_free. */
+char *CDECL bridge_media_get_mrl(libvlc_media_t *media)
+{
+    char *mrl = libvlc_media_get_mrl(media);
+    line_t line;
+    if (log_begin(&line, "libvlc_media_get_mrl")) {
+        line_pointer(&line, media);
+        line_append(&line, "\t=", 2);
+        line_text(&line, mrl);
+        log_end(&line);
+    }
+    return mrl;
+}
+
+void CDECL bridge_free(void *pointer)
+{
+    libvlc_free(pointer);
+}
+
 libvlc_time_t CDECL bridge_media_get_duration(libvlc_media_t *media)
 {
     libvlc_time_t duration = libvlc_media_get_duration(media);
@@ -578,10 +612,13 @@ void CDECL bridge_media_player_set_pause(libvlc_media_player_t *player, int paus
     libvlc_media_player_set_pause(player, pause);
 }
 
+/* On Windows the wallpaper's video output gives the desktop back when it
+   closes, which a stop does; the layer goes with it. */
 void CDECL bridge_media_player_stop(libvlc_media_player_t *player)
 {
     log_call("libvlc_media_player_stop", player, 0, 0, 0, 0);
     libvlc_media_player_stop(player);
+    wallpaper_leave_layer(player);
 }
 
 libvlc_state_t CDECL bridge_media_player_get_state(libvlc_media_player_t *player)
@@ -780,6 +817,7 @@ void CDECL bridge_media_list_player_stop(libvlc_media_list_player_t *player)
 {
     log_call("libvlc_media_list_player_stop", player, 0, 0, 0, 0);
     libvlc_media_list_player_stop(player);
+    wallpaper_leave_layer(list_player_output(player));
 }
 
 libvlc_state_t CDECL bridge_media_list_player_get_state(libvlc_media_list_player_t *player)
