@@ -33,16 +33,14 @@ class BlackWindow {
     RegisterClassW(&wc);
     window_ = CreateWindowExW(WS_EX_TOPMOST, kClass, L"visual", WS_POPUP | WS_VISIBLE, 40, 40, kWidth, kHeight,
                               nullptr, nullptr, wc.hInstance, nullptr);
-    WaitUntil(3000, [&] {
-      Pump();
-      return GetPropA(window_, "__wine_x11_whole_window") != nullptr;
-    });
+    shown_ = window_ && WaitForXWindow(window_);
   }
   ~BlackWindow() { DestroyWindow(window_); }
   BlackWindow(const BlackWindow&) = delete;
   BlackWindow& operator=(const BlackWindow&) = delete;
 
   HWND Handle() const { return window_; }
+  bool Shown() const { return shown_; }
   static void Pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -61,7 +59,12 @@ class BlackWindow {
 
  private:
   HWND window_ = nullptr;
+  bool shown_ = false;
 };
+
+constexpr int kEnded = 6;
+// Enough of the window lit to be an effect, not a stray pixel.
+constexpr int kDrawn = kWidth * kHeight / 200;
 
 struct VisualCase {
   const char* name;
@@ -93,24 +96,42 @@ TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
   randomizer.ShuffleSlot(3);
 
   BlackWindow window;
+  ASSERT_TRUE(window.Shown()) << "Wine made no X11 window for the test's window";
   SetVideoWindow(window.Handle());
   ASSERT_EQ(window.LitPixels(), 0) << "the window starts black";
 
   ApplyVisualOptions(GetParam().mode);
-  ASSERT_TRUE(PlayFile(WriteMedia(L"tone.wav", MakeWav(8.0, 22050, 440.0))));
-  ASSERT_TRUE(ReachesState(kPlaying));
-  // Time for the effect to fill its picture.
-  WaitUntil(2500, [] {
-    BlackWindow::Pump();
-    return false;
-  });
-  ASSERT_EQ(GetPlayerState(), kPlaying) << "the tone stopped: no sound device?";
-  int lit = window.LitPixels();
-  ASSERT_GE(lit, 0) << "no screenshot";
-  if (GetParam().drawn)
-    EXPECT_GT(lit, kWidth * kHeight / 200) << "no visualisation on screen";
-  else
-    EXPECT_EQ(lit, 0) << "something was drawn without a visualisation";
+  if (GetParam().drawn) {
+    // Far longer than the effect takes to fill its picture: the tone still
+    // playing when the effect is seen shows the sound went through.
+    ASSERT_TRUE(PlayFile(WriteMedia(L"tone.wav", MakeWav(60.0, 22050, 440.0))));
+    ASSERT_TRUE(ReachesState(kPlaying));
+    int lit = 0;
+    bool seen = WaitUntil(60000, [&] {
+      BlackWindow::Pump();
+      lit = window.LitPixels();
+      return lit > kDrawn || GetPlayerState() != kPlaying;
+    });
+    ASSERT_EQ(GetPlayerState(), kPlaying) << "the tone stopped: no sound device?";
+    ASSERT_GE(lit, 0) << "no screenshot";
+    EXPECT_TRUE(seen && lit > kDrawn) << "no visualisation on screen (" << lit << " pixels lit)";
+  } else {
+    // The whole tone plays, and the window is black in every screenshot
+    // taken meanwhile.
+    ASSERT_TRUE(PlayFile(WriteMedia(L"tone.wav", MakeWav(4.0, 22050, 440.0))));
+    ASSERT_TRUE(ReachesState(kPlaying));
+    int mostLit = 0, shots = 0;
+    bool ended = WaitUntil(60000, [&] {
+      BlackWindow::Pump();
+      int lit = window.LitPixels();
+      if (lit != 0) mostLit = lit < 0 ? mostLit : std::max(mostLit, lit);
+      if (lit >= 0) ++shots;
+      return GetPlayerState() == kEnded;
+    });
+    ASSERT_TRUE(ended) << "the tone did not play to its end; state " << GetPlayerState();
+    ASSERT_GT(shots, 0) << "no screenshot";
+    EXPECT_EQ(mostLit, 0) << "something was drawn without a visualisation";
+  }
   StopPlayer();
 }
 

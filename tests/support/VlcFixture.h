@@ -55,7 +55,14 @@ class TestWindow {
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
   HWND Handle() const { return window_; }
+  // Wine made the window's X11 window (libvlc draws into that one).
+  bool Shown() const { return shown_; }
 
  private:
   HWND window_ = nullptr;
+  bool shown_ = false;
 };
+
+// Handles this thread's messages until Wine has made the window's X11 window
+// or the time runs out; whether it has.
+bool WaitForXWindow(HWND window, DWORD milliseconds = 30000);
