@@ -33,14 +33,14 @@ class BlackWindow {
     RegisterClassW(&wc);
     window_ = CreateWindowExW(WS_EX_TOPMOST, kClass, L"visual", WS_POPUP | WS_VISIBLE, 40, 40, kWidth, kHeight,
                               nullptr, nullptr, wc.hInstance, nullptr);
-    shown_ = window_ && WaitForXWindow(window_);
+    hasXWindow_ = window_ && WaitForXWindow(window_);
   }
   ~BlackWindow() { DestroyWindow(window_); }
   BlackWindow(const BlackWindow&) = delete;
   BlackWindow& operator=(const BlackWindow&) = delete;
 
   HWND Handle() const { return window_; }
-  bool Shown() const { return shown_; }
+  bool HasXWindow() const { return hasXWindow_; }
   static void Pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
@@ -59,7 +59,7 @@ class BlackWindow {
 
  private:
   HWND window_ = nullptr;
-  bool shown_ = false;
+  bool hasXWindow_ = false;
 };
 
 constexpr int kEnded = 6;
@@ -96,7 +96,7 @@ TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
   randomizer.ShuffleSlot(3);
 
   BlackWindow window;
-  ASSERT_TRUE(window.Shown()) << "Wine made no X11 window for the test's window";
+  ASSERT_TRUE(window.HasXWindow()) << "Wine made no X11 window for the test's window";
   SetVideoWindow(window.Handle());
   ASSERT_EQ(window.LitPixels(), 0) << "the window starts black";
 

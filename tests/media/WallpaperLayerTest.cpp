@@ -46,13 +46,13 @@ class CoverWindow {
     RegisterClassW(&wc);
     window_ = CreateWindowExW(0, kClass, L"cover", WS_POPUP | WS_VISIBLE, area.left, area.top,
                               area.right - area.left, area.bottom - area.top, nullptr, nullptr, wc.hInstance, nullptr);
-    shown_ = window_ && WaitForXWindow(window_);
+    hasXWindow_ = window_ && WaitForXWindow(window_);
   }
   ~CoverWindow() {
     if (window_) DestroyWindow(window_);
   }
   HWND Handle() const { return window_; }
-  bool Shown() const { return shown_; }
+  bool HasXWindow() const { return hasXWindow_; }
   // Moves or restacks it, and waits until the X server has taken the change:
   // the cursor query that follows is a round trip on the same connection.
   void Place(HWND after, int x, int y, int width, int height, UINT flags) {
@@ -68,7 +68,7 @@ class CoverWindow {
 
  private:
   HWND window_ = nullptr;
-  bool shown_ = false;
+  bool hasXWindow_ = false;
 };
 
 // Waits until a screenshot passes the check; the last one taken.
@@ -128,7 +128,7 @@ TEST_P(WallpaperLayer, VideoIsSeenOnTheDesktopBehindAnotherWindow) {
   const WallpaperRoute& route = GetParam();
   const RECT cover = {100, 200, 500, 500};
   CoverWindow window(cover);
-  ASSERT_TRUE(window.Shown()) << "the other program's window is not on screen";
+  ASSERT_TRUE(window.HasXWindow()) << "Wine made no X11 window for the other program's window";
 
   BridgeLog log;
   std::vector<const char*> argv;

@@ -151,7 +151,7 @@ TestWindow::TestWindow() {
   RegisterClassW(&wc);
   window_ = CreateWindowExW(0, kClass, L"video", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
                             wc.hInstance, nullptr);
-  shown_ = window_ && WaitForXWindow(window_);
+  hasXWindow_ = window_ && WaitForXWindow(window_);
 }
 
 bool WaitForXWindow(HWND window, DWORD milliseconds) {

@@ -56,11 +56,11 @@ class TestWindow {
   TestWindow& operator=(const TestWindow&) = delete;
   HWND Handle() const { return window_; }
   // Wine made the window's X11 window (libvlc draws into that one).
-  bool Shown() const { return shown_; }
+  bool HasXWindow() const { return hasXWindow_; }
 
  private:
   HWND window_ = nullptr;
-  bool shown_ = false;
+  bool hasXWindow_ = false;
 };
 
 // Handles this thread's messages until Wine has made the window's X11 window
