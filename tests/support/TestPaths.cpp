@@ -64,8 +64,9 @@ std::wstring Long(const std::wstring& full) { return L"\\\\?\\" + full; }
 // the place it leads to for a Unix link under Wine, which lists a link to a
 // file as a file. Empty when it cannot be opened.
 std::wstring FinalKey(const std::wstring& full) {
-  HANDLE entry = CreateFileW(Long(full).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE entry = CreateFileW(Long(full).c_str(), FILE_READ_ATTRIBUTES, share, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (entry == INVALID_HANDLE_VALUE) return std::wstring();
   BY_HANDLE_FILE_INFORMATION identity = {};
   // The name comes whole whatever its length (the final path name does not
