@@ -5,6 +5,7 @@
 #include "engine/ScrSvrThread.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
+#include "platform/Rest.h"
 #include "platform/Trace.h"
 
 namespace {
@@ -61,14 +62,14 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         PostMessageW(window, WM_CLOSE, 0, 0);
       } else if (wParam == SC_MONITORPOWER && lParam != -1 && !g_destroying) {
         PausePlayback();
-        Sleep(500);
+        Rest(500);
       }
       break;
 
     case WM_POWERBROADCAST:
       if (g_destroying) break;
       PausePlayback();
-      Sleep(500);
+      Rest(500);
       SendMessageW(window, WM_CLOSE, 0, 0);
       break;
   }

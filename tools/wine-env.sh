@@ -9,6 +9,9 @@ WINESERVER=/usr/lib/wine/wineserver
 # never used: the build folder keeps its own. A script may still set one of its
 # own after sourcing this, or pass one to kel_start_wine.
 unset WINEPREFIX
+# What tools/wine-run takes for this run's own prefix and display (the tests
+# run nowhere else); set below as each is made, never inherited.
+unset KEL_HARNESS_WINEPREFIX KEL_HARNESS_DISPLAY
 
 # fonts-dejavu-core: libvlc's text renderer draws the items' titles with it.
 KEL_PACKAGES="cmake make g++-mingw-w64-x86-64 googletest wine64 wine64-tools libwine-dev libx11-dev libxext-dev xvfb xauth
@@ -101,6 +104,7 @@ kel_start_xvfb() {
     return 1
   fi
   export DISPLAY=":$display"
+  export KEL_HARNESS_DISPLAY="$DISPLAY"
 }
 
 # True once the wine server we started listens on its socket. Wine binds the
@@ -147,6 +151,7 @@ kel_start_wine() {
     "$WINESERVER" -w >/dev/null 2>&1 || true
   fi
   KEL_WINE_PREFIX="$WINEPREFIX"
+  export KEL_HARNESS_WINEPREFIX="$WINEPREFIX"
   "$WINESERVER" -f -p >/dev/null 2>&1 &
   KEL_WINESERVER_PID=$!
   # A program started before the server listens would start a second server

@@ -4,6 +4,7 @@
 #include "engine/ProgramVariant.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/ShowRequests.h"
+#include "platform/Rest.h"
 #include "platform/Trace.h"
 #include "resources/ResourceIds.h"
 #include "settings_dialog/ConfigDialogProc.h"
@@ -106,19 +107,19 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
       // The session ends whatever the show does next: the user's screen saver
       // goes back now, not in a stop sequence that may never run.
       if (wParam) RestoreSystemScreenSaver();
-      if (lParam != 1) Sleep(500);
+      if (lParam != 1) Rest(500);
       break;
 
     case WM_POWER:
     case WM_POWERBROADCAST:
-      if (lParam != 1) Sleep(500);
+      if (lParam != 1) Rest(500);
       break;
 
     case WM_MOUSEACTIVATE:
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_PARENTNOTIFY:
-      Sleep(500);
+      Rest(500);
       break;
 
     case WM_COMMAND:

@@ -14,6 +14,7 @@
 #include "support/ChildProcess.h"
 #include "support/RegistrySandbox.h"
 #include "support/TraceRecorder.h"
+#include "support/TracedRests.h"
 
 namespace {
 
@@ -23,9 +24,17 @@ std::vector<UINT> g_sent;
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CLOSE) {
     g_sent.push_back(message);
+    Trace(L"close received");
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The system commands the default window procedure was asked to carry out.
+std::vector<WPARAM> g_carriedOut;
+LRESULT CALLBACK RecordSystemCommands(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_SYSCOMMAND) g_carriedOut.push_back(wParam);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 class ScreenSaverProcTest : public testing::Test {
@@ -34,15 +43,21 @@ class ScreenSaverProcTest : public testing::Test {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = RecordingProc;
     wc.hInstance = GetModuleHandleW(nullptr);
+    // What the default procedure would show: the saver must hide even this.
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = L"KelTestSaverProc";
     RegisterClassW(&wc);
     window = CreateWindowW(L"KelTestSaverProc", L"", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     g_sent.clear();
+    g_carriedOut.clear();
+    hook = SetWindowsHookExW(WH_CBT, RecordSystemCommands, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
     fChildPreview = FALSE;
     DrainQueue();
   }
   void TearDown() override {
+    if (hook) UnhookWindowsHookEx(hook);
     if (IsWindow(window)) DestroyWindow(window);
     fChildPreview = FALSE;
   }
@@ -59,45 +74,66 @@ class ScreenSaverProcTest : public testing::Test {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
   HWND window = nullptr;
+  HHOOK hook = nullptr;
   TraceRecorder trace;
+  TracedRests rests;
 };
 
 struct SysCommandCase {
   WPARAM command;
   LPARAM lParam;
   int postedCloses;
-  bool pauses;
+  bool pauses;         // and rests half a second
+  bool carriedOut;     // passed on to the default window procedure
 };
 
 }  // namespace
 
-// The command is compared whole: low-order bits make it another command.
+// The command is compared whole: low-order bits make it another command. A
+// second start of the screen saver while it runs is swallowed.
 TEST_F(ScreenSaverProcTest, SystemCommands) {
   const SysCommandCase cases[] = {
-      {SC_CLOSE, 0, 1, false},
-      {SC_CLOSE | 0x2, 0, 0, false},
-      {SC_MONITORPOWER, 2, 0, true},
-      {SC_MONITORPOWER, 1, 0, true},
-      {SC_MONITORPOWER, -1, 0, false},
-      {SC_MONITORPOWER | 0x1, 2, 0, false},
-      {SC_MINIMIZE, 0, 0, false},
+      {SC_CLOSE, 0, 1, false, true},
+      {SC_CLOSE | 0x2, 0, 0, false, true},
+      {SC_MONITORPOWER, 2, 0, true, true},
+      {SC_MONITORPOWER, 1, 0, true, true},
+      {SC_MONITORPOWER, -1, 0, false, true},
+      {SC_MONITORPOWER | 0x1, 2, 0, false, true},
+      {SC_MINIMIZE, 0, 0, false, true},
+      {SC_SCREENSAVE, 0, 0, false, false},
+      {SC_SCREENSAVE | 0x2, 0, 0, false, false},
   };
   for (const SysCommandCase& c : cases) {
     trace.Clear();
+    g_carriedOut.clear();
     ScreenSaverProc(window, WM_SYSCOMMAND, c.command, c.lParam);
     EXPECT_EQ(PostedCloses(), c.postedCloses) << std::hex << c.command << " " << c.lParam;
     EXPECT_EQ(trace.Matching(L"pause").size(), c.pauses ? 1u : 0u) << std::hex << c.command << " " << c.lParam;
+    EXPECT_EQ(trace.Matching(L"rest "), c.pauses ? std::vector<std::wstring>{L"rest 500"} : std::vector<std::wstring>{})
+        << std::hex << c.command << " " << c.lParam;
+    EXPECT_EQ(g_carriedOut, c.carriedOut ? std::vector<WPARAM>{c.command} : std::vector<WPARAM>{})
+        << std::hex << c.command << " " << c.lParam;
+    DrainQueue();
   }
+  // The preview is no running saver of the user's: its start goes on.
+  fChildPreview = TRUE;
+  g_carriedOut.clear();
+  ScreenSaverProc(window, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+  EXPECT_EQ(g_carriedOut, std::vector<WPARAM>{SC_SCREENSAVE});
 }
 
 TEST_F(ScreenSaverProcTest, EveryPowerBroadcastPausesAndCloses) {
   for (WPARAM event : {WPARAM(PBT_APMSUSPEND), WPARAM(PBT_APMRESUMEAUTOMATIC), WPARAM(PBT_APMPOWERSTATUSCHANGE)}) {
     trace.Clear();
     g_sent.clear();
-    DWORD start = GetTickCount();
     ScreenSaverProc(window, WM_POWERBROADCAST, event, 0);
-    EXPECT_GE(GetTickCount() - start, 400u);  // it rests before closing
-    EXPECT_EQ(trace.Matching(L"pause player 1").size(), 1u);
+    // It pauses, rests, then closes.
+    std::vector<std::wstring> lines = trace.Lines();
+    std::vector<std::wstring> steps;
+    for (const std::wstring& line : lines)
+      if (line == L"pause player 1" || line.compare(0, 5, L"rest ") == 0 || line == L"close received")
+        steps.push_back(line);
+    EXPECT_EQ(steps, (std::vector<std::wstring>{L"pause player 1", L"rest 500", L"close received"})) << event;
     EXPECT_EQ(g_sent, std::vector<UINT>{WM_CLOSE});
   }
 }
@@ -121,31 +157,93 @@ TEST_F(ScreenSaverProcTest, CloseDestroysTheWindow) {
   EXPECT_FALSE(IsWindow(window));
 }
 
-// The full-screen saver closes on a key, a button or a real mouse move; the
-// preview never does.
-TEST_F(ScreenSaverProcTest, InputClosesOnlyTheFullScreenSaver) {
-  for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
-    ScreenSaverProc(window, message, 0, 0);
-    EXPECT_EQ(PostedCloses(), 1) << message;
-  }
-  POINT start;
-  ASSERT_TRUE(GetCursorPos(&start));
-  ScreenSaverProc(window, WM_MOUSEMOVE, 0, 0);  // the first move only notes where the mouse is
-  ScreenSaverProc(window, WM_MOUSEMOVE, 0, 0);
-  EXPECT_EQ(PostedCloses(), 0);
-  if (SetCursorPos(start.x + 40, start.y + 40)) {
-    POINT now;
-    GetCursorPos(&now);
-    if (now.x != start.x) {
-      ScreenSaverProc(window, WM_MOUSEMOVE, 0, 0);
-      EXPECT_EQ(PostedCloses(), 1);
-    }
-    SetCursorPos(start.x, start.y);
-  }
+namespace {
 
-  fChildPreview = TRUE;
-  for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN}) ScreenSaverProc(window, message, 0, 0);
-  EXPECT_EQ(PostedCloses(), 0);
+struct InputCase {
+  const char* name;
+  UINT message;
+  WPARAM wParam;
+  bool closes;  // the full-screen saver; the preview never closes
+};
+
+const InputCase kInputs[] = {
+    {"a key", WM_KEYDOWN, VK_SPACE, true},
+    {"a system key", WM_SYSKEYDOWN, VK_MENU, true},
+    {"a key let go", WM_KEYUP, VK_SPACE, false},
+    {"the left button", WM_LBUTTONDOWN, MK_LBUTTON, true},
+    {"the right button", WM_RBUTTONDOWN, MK_RBUTTON, true},
+    {"the middle button", WM_MBUTTONDOWN, MK_MBUTTON, true},
+    {"a side button", WM_XBUTTONDOWN, MAKEWPARAM(MK_XBUTTON1, XBUTTON1), true},
+    {"a button let go", WM_LBUTTONUP, 0, false},
+    {"the window deactivated", WM_ACTIVATE, WA_INACTIVE, true},
+    {"the window activated", WM_ACTIVATE, WA_ACTIVE, false},
+    {"the window clicked active", WM_ACTIVATE, WA_CLICKACTIVE, false},
+    {"another program activated", WM_ACTIVATEAPP, FALSE, true},
+    {"this program activated", WM_ACTIVATEAPP, TRUE, false},
+};
+
+// The cursor moved from where the saver first saw it.
+struct MoveCase {
+  int dx;
+  int dy;
+  bool closes;
+};
+
+// Four pixels either way is a jitter of the table, not a user.
+const MoveCase kMoves[] = {
+    {0, 0, false}, {4, 0, false}, {0, -4, false}, {4, 4, false}, {-4, 4, false},
+    {5, 0, true},  {0, -5, true}, {-5, 5, true},  {40, 40, true},
+};
+
+}  // namespace
+
+// The full-screen saver closes on a key, a button, losing its activation or
+// a real mouse move; the preview never does.
+TEST_F(ScreenSaverProcTest, InputClosesOnlyTheFullScreenSaver) {
+  for (BOOL preview : {FALSE, TRUE}) {
+    fChildPreview = preview;
+    for (const InputCase& c : kInputs) {
+      ScreenSaverProc(window, c.message, c.wParam, 0);
+      EXPECT_EQ(PostedCloses(), c.closes && !preview ? 1 : 0) << c.name << (preview ? " (preview)" : "");
+    }
+  }
+}
+
+// Every move is measured from the first position the saver saw, which the
+// first row gives it.
+TEST_F(ScreenSaverProcTest, OnlyAMoveBeyondTheJitterCloses) {
+  POINT kept;
+  ASSERT_TRUE(GetCursorPos(&kept));
+  const POINT start = {300, 300};
+  for (BOOL preview : {FALSE, TRUE}) {
+    fChildPreview = preview;
+    for (const MoveCase& c : kMoves) {
+      ASSERT_TRUE(SetCursorPos(start.x + c.dx, start.y + c.dy));
+      POINT now;
+      ASSERT_TRUE(GetCursorPos(&now));
+      ASSERT_TRUE(now.x == start.x + c.dx && now.y == start.y + c.dy)
+          << "the cursor did not move to " << c.dx << "," << c.dy << " from the start";
+      ScreenSaverProc(window, WM_MOUSEMOVE, 0, MAKELPARAM(now.x, now.y));
+      EXPECT_EQ(PostedCloses(), c.closes && !preview ? 1 : 0)
+          << c.dx << "," << c.dy << (preview ? " (preview)" : "");
+      ASSERT_TRUE(SetCursorPos(start.x, start.y));
+    }
+  }
+  SetCursorPos(kept.x, kept.y);
+}
+
+// Over the full-screen saver the cursor is hidden, whatever its window's
+// class would show; the preview leaves it to the default procedure.
+TEST_F(ScreenSaverProcTest, TheFullScreenSaverHidesTheCursor) {
+  HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  for (BOOL preview : {FALSE, TRUE}) {
+    fChildPreview = preview;
+    SetCursor(arrow);
+    LRESULT handled =
+        ScreenSaverProc(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), preview ? arrow : nullptr) << (preview ? "preview" : "full screen");
+    if (!preview) EXPECT_EQ(handled, TRUE);
+  }
 }
 
 TEST_F(ScreenSaverProcTest, DestroyWithoutAShowWaitsForNothing) {

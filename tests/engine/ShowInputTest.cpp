@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/SystemParams.h"
 #include "media/CatalogFixtures.h"
@@ -44,6 +47,25 @@ const InputCase kInputs[] = {
 };
 
 void PrintTo(const InputCase& c, std::ostream* os) { *os << c.name; }
+
+RECT Screen() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+// Points of a 4-pixel grid that are lit and coloured: the show itself draws
+// only black here (and its loading picture only greys).
+int ColouredPoints(const std::vector<uint32_t>& pixels) {
+  RECT screen = Screen();
+  int width = screen.right, count = 0;
+  for (size_t at = 0; at < pixels.size(); at += 4) {
+    if ((at / width) % 4 != 0) continue;
+    int r = (pixels[at] >> 16) & 0xFF, g = (pixels[at] >> 8) & 0xFF, b = pixels[at] & 0xFF;
+    int high = std::max(r, std::max(g, b)), low = std::min(r, std::min(g, b));
+    if (high > 48 && high - low > 40) ++count;
+  }
+  return count;
+}
+
+// Far fewer than the thinnest visualisation gives.
+constexpr int kLibvlcDrawing = 100;
 
 class ShowInput : public testing::TestWithParam<InputCase> {
  protected:
@@ -98,8 +120,13 @@ TEST_P(ShowInput, EndsTheShowWhileLibvlcDraws) {
   ASSERT_TRUE(WaitUntil(30000, [&] {
     return FindTraceLine(ReadShowTrace(tracePath), L"SAVER_CHILD -> " + playing) != nullptr;
   })) << "the item never played: " << WideToUtf8(playing);
-  // Let libvlc's window come up over the show's.
-  Sleep(1500);
+  // libvlc's picture over the show's black window: the video's field, or
+  // the visualisation's coloured lines.
+  int coloured = 0;
+  ASSERT_TRUE(WaitUntil(30000, [&] {
+    coloured = ColouredPoints(GrabScreenArea(Screen()));
+    return coloured >= kLibvlcDrawing || !show.IsRunning();
+  })) << "libvlc's picture never came on screen (" << coloured << " coloured points)";
   ASSERT_TRUE(show.IsRunning());
 
   ASSERT_TRUE(RunXdotool(GetParam().input)) << "xdotool did not run";

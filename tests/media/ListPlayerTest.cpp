@@ -348,6 +348,7 @@ TEST_F(ListPlayerChoice, PlayerWindowAndCurrentListItem) {
   EXPECT_EQ(GetPlayerWindow(), nullptr);
   {
     TestWindow window;
+    ASSERT_TRUE(window.HasXWindow());
     SetVideoWindow(window.Handle());
     EXPECT_EQ(GetPlayerWindow(), window.Handle());
     SetVideoWindow(nullptr);
@@ -376,6 +377,7 @@ class PictureLoading : public ::testing::Test {
   void SetUp() override {
     UseDummyOutputs();
     window_.reset(new TestWindow());
+    ASSERT_TRUE(window_->HasXWindow());
     folder_ = MakeTempFolder(L"kel-pictures");
     thread_.reset(new CScrSvrThread(window_->Handle()));
     ASSERT_NE(GetScrSvrApp(), nullptr);

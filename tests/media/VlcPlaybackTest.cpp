@@ -223,6 +223,7 @@ TEST_F(VlcPlayback, CatalogReloadRebuildsTheMediaList) {
 // back at once, so web media still play and video still has its window.
 TEST_F(VlcPlayback, GoomRecreatesThePlayersWithLocationsListAndWindow) {
   TestWindow window;
+  ASSERT_TRUE(window.HasXWindow());
   SetVideoWindow(window.Handle());
   std::wstring web = WriteMedia(L"web.wav", MakeWav(kShortSeconds));
   AddWebMedia(FileUrl(web), L"p", 6);
@@ -359,6 +360,7 @@ TEST_F(VlcPlayback, MuteReachesThePlayer) {
 // for none: it plays on the start-up instance.
 TEST_F(VlcPlayback, EachVisualModePlaysOnAnInstanceMadeWithItsOptions) {
   TestWindow window;
+  ASSERT_TRUE(window.HasXWindow());
   SetVideoWindow(window.Handle());
   MuteAudio = true;
   std::wstring wav = WriteMedia(L"short.wav", MakeWav(0.3));
@@ -511,6 +513,7 @@ TEST_F(VlcPlayback, WindowThreadAnswersSentMessagesWhileItWaitsForThePlayers) {
   std::atomic<int> pauses{0};
   std::thread windowThread([&] {
     TestWindow window;
+    EXPECT_TRUE(window.HasXWindow());
     SetWindowLongPtrW(window.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ProbeProc));
     handle = window.Handle();
     ready = true;

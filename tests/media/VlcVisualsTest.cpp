@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "engine/Logic.h"
 #include "engine/Settings.h"
 #include "media/ListPlayer.h"
@@ -21,6 +23,10 @@ namespace {
 constexpr int kPlaying = 3;
 constexpr int kWidth = BlackWindow::kWidth;
 constexpr int kHeight = BlackWindow::kHeight;
+
+constexpr int kEnded = 6;
+// Enough of the window lit to be an effect, not a stray pixel.
+constexpr int kDrawn = kWidth * kHeight / 200;
 
 struct VisualCase {
   const char* name;
@@ -57,24 +63,42 @@ TEST_P(VlcVisuals, ToneShowsItsVisualisationInTheWindow) {
   randomizer.ShuffleSlot(3);
 
   BlackWindow window;
+  ASSERT_TRUE(window.HasXWindow()) << "Wine made no X11 window for the test's window";
   SetVideoWindow(window.Handle());
   ASSERT_EQ(window.LitPixels(), 0) << "the window starts black";
 
   ApplyVisualOptions(GetParam().mode);
-  ASSERT_TRUE(PlayFile(WriteMedia(L"tone.wav", MakeWav(8.0, 22050, 440.0))));
-  ASSERT_TRUE(ReachesState(kPlaying));
-  // Time for the effect to fill its picture.
-  WaitUntil(2500, [] {
-    BlackWindow::Pump();
-    return false;
-  });
-  ASSERT_EQ(GetPlayerState(), kPlaying) << "the tone stopped: no sound device?";
-  int lit = window.LitPixels();
-  ASSERT_GE(lit, 0) << "no screenshot";
-  if (GetParam().drawn)
-    EXPECT_GT(lit, kWidth * kHeight / 200) << "no visualisation on screen";
-  else
-    EXPECT_EQ(lit, 0) << "something was drawn without a visualisation";
+  if (GetParam().drawn) {
+    // Far longer than the effect takes to fill its picture: the tone still
+    // playing when the effect is seen shows the sound went through.
+    ASSERT_TRUE(PlayFile(WriteMedia(L"tone.wav", MakeWav(60.0, 22050, 440.0))));
+    ASSERT_TRUE(ReachesState(kPlaying));
+    int lit = 0;
+    bool seen = WaitUntil(60000, [&] {
+      BlackWindow::Pump();
+      lit = window.LitPixels();
+      return lit > kDrawn || GetPlayerState() != kPlaying;
+    });
+    ASSERT_EQ(GetPlayerState(), kPlaying) << "the tone stopped: no sound device?";
+    ASSERT_GE(lit, 0) << "no screenshot";
+    EXPECT_TRUE(seen && lit > kDrawn) << "no visualisation on screen (" << lit << " pixels lit)";
+  } else {
+    // The whole tone plays, and the window is black in every screenshot
+    // taken meanwhile.
+    ASSERT_TRUE(PlayFile(WriteMedia(L"tone.wav", MakeWav(4.0, 22050, 440.0))));
+    ASSERT_TRUE(ReachesState(kPlaying));
+    int mostLit = 0, shots = 0;
+    bool ended = WaitUntil(60000, [&] {
+      BlackWindow::Pump();
+      int lit = window.LitPixels();
+      if (lit != 0) mostLit = lit < 0 ? mostLit : std::max(mostLit, lit);
+      if (lit >= 0) ++shots;
+      return GetPlayerState() == kEnded;
+    });
+    ASSERT_TRUE(ended) << "the tone did not play to its end; state " << GetPlayerState();
+    ASSERT_GT(shots, 0) << "no screenshot";
+    EXPECT_EQ(mostLit, 0) << "something was drawn without a visualisation";
+  }
   StopPlayer();
 }
 

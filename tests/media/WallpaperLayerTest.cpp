@@ -13,6 +13,7 @@
 #include "support/MediaFixtures.h"
 #include "support/ScreenCapture.h"
 #include "support/TestPaths.h"
+#include "support/VlcFixture.h"
 #include "support/VlcBridge.h"
 
 namespace {
@@ -45,23 +46,42 @@ class CoverWindow {
     RegisterClassW(&wc);
     window_ = CreateWindowExW(0, kClass, L"cover", WS_POPUP | WS_VISIBLE, area.left, area.top,
                               area.right - area.left, area.bottom - area.top, nullptr, nullptr, wc.hInstance, nullptr);
-    Pump(500);
+    hasXWindow_ = window_ && WaitForXWindow(window_);
   }
   ~CoverWindow() {
     if (window_) DestroyWindow(window_);
   }
   HWND Handle() const { return window_; }
-  static void Pump(DWORD ms) {
-    WaitUntil(ms, [] {
-      MSG msg;
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-      return false;
-    });
+  bool HasXWindow() const { return hasXWindow_; }
+  // Moves or restacks it, and waits until the X server has taken the change:
+  // the cursor query that follows is a round trip on the same connection.
+  void Place(HWND after, int x, int y, int width, int height, UINT flags) {
+    SetWindowPos(window_, after, x, y, width, height, flags);
+    Pump();
+    POINT cursor;
+    GetCursorPos(&cursor);
+  }
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   }
 
  private:
   HWND window_ = nullptr;
+  bool hasXWindow_ = false;
 };
+
+// Waits until a screenshot passes the check; the last one taken.
+template <typename Check>
+ScreenCapture ScreenUntil(DWORD milliseconds, Check check, bool* passed) {
+  ScreenCapture shot;
+  *passed = WaitUntil(milliseconds, [&] {
+    CoverWindow::Pump();
+    shot = ScreenCapture();
+    return shot.Width() > 0 && check(shot);
+  });
+  return shot;
+}
 
 struct WallpaperRoute {
   const char* name;
@@ -108,7 +128,7 @@ TEST_P(WallpaperLayer, VideoIsSeenOnTheDesktopBehindAnotherWindow) {
   const WallpaperRoute& route = GetParam();
   const RECT cover = {100, 200, 500, 500};
   CoverWindow window(cover);
-  ASSERT_NE(window.Handle(), nullptr);
+  ASSERT_TRUE(window.HasXWindow()) << "Wine made no X11 window for the other program's window";
 
   BridgeLog log;
   std::vector<const char*> argv;
@@ -124,7 +144,7 @@ TEST_P(WallpaperLayer, VideoIsSeenOnTheDesktopBehindAnotherWindow) {
   api_->libvlc_media_player_set_media(player_, media);
   api_->libvlc_media_release(media);
   ASSERT_EQ(api_->libvlc_media_player_play(player_), 0);
-  ASSERT_TRUE(WaitUntil(10000, [&] { return api_->libvlc_media_player_get_state(player_) == kPlaying; }));
+  ASSERT_TRUE(WaitUntil(30000, [&] { return api_->libvlc_media_player_get_state(player_) == kPlaying; }));
 
   std::vector<BridgeCall> bound = log.Calls("libvlc_media_player_set_xwindow");
   ASSERT_EQ(bound.size(), 1u) << "the bridge did not take the video as a wallpaper";
@@ -133,45 +153,50 @@ TEST_P(WallpaperLayer, VideoIsSeenOnTheDesktopBehindAnotherWindow) {
   EXPECT_NE(bound[0].fields[2], "0") << "no desktop layer was made";
 
   // The 640x360 picture fills the width of the 1024x768 screen: rows 96 to
-  // 672. Frames take a moment to reach the screen.
+  // 672.
   const RECT above = {100, 130, 500, 190}, right = {560, 130, 1000, 640}, below = {100, 510, 500, 640};
+  const RECT inside = {cover.left + 2, cover.top + 2, cover.right - 2, cover.bottom - 2};
   auto greenShare = [](const ScreenCapture& shot, RECT area) {
     // A share, so that a frame caught half drawn does not fail the check.
     int total = 0;
     int green = shot.Count(area, 10, IsVideoGreen, &total);
     return total ? green * 100 / total : 0;
   };
-  bool seen = WaitUntil(8000, [&] {
-    ScreenCapture shot;
-    return greenShare(shot, right) >= 90;
-  });
-  ScreenCapture shot;
+  auto wholeCover = [](const ScreenCapture& shot, RECT area) {
+    int total = 0;
+    return shot.Count(area, 10, IsCover, &total) == total;
+  };
+  // Around the window: the video; where the window is: the window, every
+  // point of it.
+  bool seen = false;
+  ScreenCapture shot = ScreenUntil(30000, [&](const ScreenCapture& s) {
+    return greenShare(s, above) >= 90 && greenShare(s, right) >= 90 && greenShare(s, below) >= 90 &&
+           wholeCover(s, inside);
+  }, &seen);
   ASSERT_GT(shot.Width(), 0) << "the screen could not be read";
-  EXPECT_TRUE(seen) << "the video is not seen on the desktop";
-  // Around the window: the video.
+  EXPECT_TRUE(seen) << "the video is not seen on the desktop around the window";
   EXPECT_GE(greenShare(shot, above), 90);
   EXPECT_GE(greenShare(shot, right), 90);
   EXPECT_GE(greenShare(shot, below), 90);
-  // Where the window is: the window, every point of it.
-  int total = 0;
-  const RECT inside = {cover.left + 2, cover.top + 2, cover.right - 2, cover.bottom - 2};
-  EXPECT_EQ(shot.Count(inside, 10, IsCover, &total), total) << "the video is drawn over the window";
+  EXPECT_TRUE(wholeCover(shot, inside)) << "the video is drawn over the window";
   if (HasFailure()) KeepPicture(shot, route.name);
 
   // A window raised or shown later stays over the video too.
-  SetWindowPos(window.Handle(), HWND_TOP, 600, 200, 300, 200, SWP_SHOWWINDOW);
-  CoverWindow::Pump(1500);
-  ScreenCapture later;
+  window.Place(HWND_TOP, 600, 200, 300, 200, SWP_SHOWWINDOW);
   const RECT moved = {602, 202, 898, 398};
-  EXPECT_EQ(later.Count(moved, 10, IsCover, &total), total) << "the video is drawn over the moved window";
+  ScreenCapture later = ScreenUntil(30000, [&](const ScreenCapture& s) {
+    return wholeCover(s, moved) && greenShare(s, inside) >= 90;
+  }, &seen);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(wholeCover(later, moved)) << "the video is drawn over the moved window";
   EXPECT_GE(greenShare(later, inside), 90) << "the video is not seen where the window was";
   if (HasFailure()) KeepPicture(later, std::string(route.name) + "-moved");
 
-  // Sent to the bottom of the windows, it is still over the desktop.
-  SetWindowPos(window.Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  CoverWindow::Pump(1500);
-  ScreenCapture bottom;
-  EXPECT_EQ(bottom.Count(moved, 10, IsCover, &total), total) << "the video is drawn over the lowered window";
+  // Sent to the bottom of the windows (under the layer, for a moment, in X),
+  // it is over the desktop again once the layer has gone back under it.
+  window.Place(HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ScreenCapture bottom = ScreenUntil(30000, [&](const ScreenCapture& s) { return wholeCover(s, moved); }, &seen);
+  EXPECT_TRUE(seen && wholeCover(bottom, moved)) << "the video is drawn over the lowered window";
   if (HasFailure()) KeepPicture(bottom, std::string(route.name) + "-lowered");
 }
 
@@ -197,7 +222,7 @@ TEST_F(WallpaperLayer, DesktopComesBackWhenTheWallpaperEnds) {
     api_->libvlc_media_player_set_media(player_, media);
     api_->libvlc_media_release(media);
     ASSERT_EQ(api_->libvlc_media_player_play(player_), 0);
-    EXPECT_TRUE(WaitUntil(10000, [&] { return videoShare() >= 90; })) << round << ": the wallpaper is not seen";
+    EXPECT_TRUE(WaitUntil(30000, [&] { return videoShare() >= 90; })) << round << ": the wallpaper is not seen";
 
     if (round == 0) {
       // Released: the layer goes.
@@ -216,7 +241,7 @@ TEST_F(WallpaperLayer, DesktopComesBackWhenTheWallpaperEnds) {
       EXPECT_TRUE(log.Calls("libvlc_media_player_set_xwindow").empty());
       api_->libvlc_media_player_stop(player_);
     }
-    EXPECT_TRUE(WaitUntil(5000, [&] { return videoShare() < 5; })) << round << ": the wallpaper stays on the desktop";
+    EXPECT_TRUE(WaitUntil(30000, [&] { return videoShare() < 5; })) << round << ": the wallpaper stays on the desktop";
     if (HasFailure()) KeepPicture(ScreenCapture(), "ended-" + std::to_string(round));
   }
 }

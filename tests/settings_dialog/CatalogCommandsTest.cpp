@@ -12,6 +12,7 @@
 #include "settings_dialog/ConfigDialog.h"
 #include "settings_dialog/ConfigDialogProc.h"
 #include "settings_dialog/DialogFixture.h"
+#include "support/CurrentDirectoryMarker.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -236,7 +237,10 @@ TEST(CatalogCommands, StatusLineFollowsTheSelection) {
   f.Cancel();
 }
 
+// The dropped files' removal leaves the current directory alone (the shell's
+// delete once emptied it whenever a name went beyond MAX_PATH).
 TEST(CatalogCommands, FilesDroppedOnTheDialogGoUnderTheSelectedFolder) {
+  CurrentDirectoryMarker current;
   DialogFixture f;
   f.WriteCatalog(SmallCatalogXml());
   std::wstring media = MakeTempFolder(L"keldrop");
@@ -269,6 +273,8 @@ TEST(CatalogCommands, FilesDroppedOnTheDialogGoUnderTheSelectedFolder) {
   EXPECT_EQ(L"Holiday(beach.jpg, song.mp3, one.mp3, two.jpg, three.mp3), clip.avi", f.CatalogTreeText());
   f.Cancel();
   RemoveTree(media);
+  EXPECT_FALSE(FileExists(media));
+  EXPECT_TRUE(current.MarkerSurvives());
 }
 
 TEST(CatalogCommands, PlaybackButtonsDoNothingWithoutAShow) {

@@ -1,8 +1,10 @@
 #include "settings_dialog/DialogFixture.h"
 
+#include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include "engine/Settings.h"
+#include "platform/WideText.h"
 #include "media/CatalogFixtures.h"
 #include "resources/ResourceIds.h"
 #include "settings_dialog/ConfigDialog.h"
@@ -88,10 +90,13 @@ std::string SmallCatalogXml() {
 
 DialogFixture::DialogFixture() : seams_(FakeSeams()) {
   install_ = MakeTempFolder(L"keldialog");
-  CreateDirectoryW((install_ + L"kelconfig").c_str(), nullptr);
-  CreateDirectoryW((install_ + L"kelconfig\\Scripts").c_str(), nullptr);
-  CreateDirectoryW((install_ + L"kelconfig\\Scripts\\dialogs").c_str(), nullptr);
-  WriteFileBytes(install_ + L"kelconfig\\Scripts\\dialogs\\extension.xml", ShippedExtensionList());
+  for (const wchar_t* folder : {L"kelconfig", L"kelconfig\\Scripts", L"kelconfig\\Scripts\\dialogs"})
+    if (!CreateDirectoryW((install_ + folder).c_str(), nullptr)) SetupFailed(L"could not make " + install_ + folder);
+  std::string extensions = ShippedExtensionList();
+  if (extensions.empty())
+    SetupFailed(L"no shipped extension list beside the test programs (build the install tree)");
+  else if (!WriteFileBytes(install_ + L"kelconfig\\Scripts\\dialogs\\extension.xml", extensions))
+    SetupFailed(L"could not copy the extension list into " + install_);
   registry_.SetText(L"KEL_TARGETDIR", install_);
 }
 
@@ -100,11 +105,23 @@ DialogFixture::~DialogFixture() {
   RemoveTree(install_);
 }
 
+void DialogFixture::SetupFailed(const std::wstring& what) {
+  if (setupFailure_.empty()) setupFailure_ = what;
+}
+
 std::wstring DialogFixture::CatalogPath() const { return install_ + L"kelconfig\\Scripts\\dialogs\\catalog.xml"; }
 
-void DialogFixture::WriteCatalog(const std::string& xml) { WriteFileBytes(CatalogPath(), xml); }
+void DialogFixture::WriteCatalog(const std::string& xml) {
+  if (!WriteFileBytes(CatalogPath(), xml)) SetupFailed(L"could not write " + CatalogPath());
+}
 
 bool DialogFixture::Open() {
+  // A dialog opened on a half-made install would compare what is missing
+  // with nothing, and pass.
+  if (!setupFailure_.empty()) {
+    ADD_FAILURE() << "the dialog's install is not set up: " << WideToUtf8(setupFailure_);
+    return false;
+  }
   InitDialogControls();
   dialog_ = CreateDialogParamW(GetDialogModule(), MAKEINTRESOURCEW(IDD_SETTINGS_DIALOG), nullptr,
                                ScreenSaverConfigureDialog, 0);

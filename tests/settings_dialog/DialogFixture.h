@@ -46,8 +46,9 @@ class DialogFixture {
   void WriteCatalog(const std::string& xml);
   RegistrySandbox& Registry() { return registry_; }
 
-  // Opens the dialog (after the registry and files are set up); false when it
-  // could not be made.
+  // Opens the dialog (after the registry and files are set up); false, with a
+  // test failure, when the install or the catalog could not be written, and
+  // false when the dialog could not be made.
   bool Open();
   HWND Dialog() const { return dialog_; }
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
@@ -76,7 +77,10 @@ class DialogFixture {
  private:
   RegistrySandbox registry_;
   ScopedDialogSeams seams_;
+  void SetupFailed(const std::wstring& what);
+
   std::wstring install_;
+  std::wstring setupFailure_;  // the first thing that went wrong, if any
   HWND dialog_ = nullptr;
 };
 

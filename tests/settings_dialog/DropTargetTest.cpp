@@ -91,15 +91,21 @@ class FakeData : public IDataObject {
   bool fillWhole_;
 };
 
-// The dialog, and its drop target reached through OLE's registration.
+// The dialog, and the drop target that OLE holds for its drop area: without
+// a registered one nobody could drop onto the dialog at all.
 class DropFixture : public DialogFixture {
  public:
-  DropFixture() {
-    WriteCatalog(SmallCatalogXml());
-    EXPECT_TRUE(Open());
-    target = static_cast<CDropTarget*>(GetPropW(Control(IDC_DROP_AREA), L"OleDropTargetInterface"));
-    if (!target) target = &fallback;
-    fallback.window = Dialog();
+  DropFixture() { WriteCatalog(SmallCatalogXml()); }
+  void OpenWithRegisteredTarget() {
+    ASSERT_TRUE(Open());
+    HWND area = Control(IDC_DROP_AREA);
+    CDropTarget probe;
+    HRESULT again = RegisterDragDrop(area, &probe);
+    if (SUCCEEDED(again)) RevokeDragDrop(area);
+    ASSERT_EQ(again, DRAGDROP_E_ALREADYREGISTERED) << "the drop area has no registered drop target";
+    target = static_cast<CDropTarget*>(static_cast<IDropTarget*>(GetPropW(area, L"OleDropTargetInterface")));
+    ASSERT_NE(target, nullptr);
+    ASSERT_EQ(target->window, Dialog()) << "the registered target is not the dialog's own";
   }
   // Enter (as a source that allows copy and move), then drop; the drop's
   // result and the effect the source is told.
@@ -115,9 +121,14 @@ class DropFixture : public DialogFixture {
     return target->Drop(data, 0, point, dropEffect);
   }
   CDropTarget* target = nullptr;
-  CDropTarget fallback;
   DWORD entered = 0;
   DWORD overEffect = 0;
+};
+
+class DropArea : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(f.OpenWithRegisteredTarget()); }
+  DropFixture f;
 };
 
 // A shell target as the shell gives one for a folder on the same drive: it
@@ -166,9 +177,8 @@ class ScopedMovingShell {
   ~ScopedMovingShell() { CDropTarget::SetShellTargetBinderForTests(nullptr); }
 };
 
-TEST(DropTarget, AShellThatProposesAMoveStillOnlyGetsACopy) {
+TEST_F(DropArea, AShellThatProposesAMoveStillOnlyGetsACopy) {
   ScopedMovingShell shell;
-  DropFixture f;
   FakeData data = FakeData::Url("http://radio.example/live");
   DWORD effect = 0;
   EXPECT_EQ(S_OK, f.EnterAndDrop(&data, &effect));
@@ -203,8 +213,7 @@ TEST(DropTarget, AnswersOnlyItsOwnInterfaces) {
   EXPECT_EQ(S_OK, target.DragLeave());
 }
 
-TEST(DropTarget, AWebAddressBecomesAWebItemAndTheSourceIsToldCopy) {
-  DropFixture f;
+TEST_F(DropArea, AWebAddressBecomesAWebItemAndTheSourceIsToldCopy) {
   FakeData data = FakeData::Url("https://radio.example/live\r\nsecond line");
   DWORD effect = 0;
   EXPECT_EQ(S_OK, f.EnterAndDrop(&data, &effect));
@@ -218,8 +227,7 @@ TEST(DropTarget, AWebAddressBecomesAWebItemAndTheSourceIsToldCopy) {
   f.Cancel();
 }
 
-TEST(DropTarget, TheCursorOffersCopyOrNothing) {
-  DropFixture f;
+TEST_F(DropArea, TheCursorOffersCopyOrNothing) {
   FakeData data = FakeData::Url("http://radio.example/live");
   for (DWORD allowed : {DWORD(DROPEFFECT_COPY | DROPEFFECT_MOVE), DWORD(DROPEFFECT_MOVE), DWORD(DROPEFFECT_COPY),
                         DWORD(DROPEFFECT_MOVE | DROPEFFECT_LINK), DWORD(DROPEFFECT_NONE)}) {
@@ -238,8 +246,7 @@ TEST(DropTarget, TheCursorOffersCopyOrNothing) {
   f.Cancel();
 }
 
-TEST(DropTarget, WithRenameUrlsTheAddressWaitsInTheEditForItsName) {
-  DropFixture f;
+TEST_F(DropArea, WithRenameUrlsTheAddressWaitsInTheEditForItsName) {
   f.Click(IDC_RENAME_URLS);
   FakeData data = FakeData::Url("https://tv.example/stream\r\n");
   DWORD effect = 0;
@@ -255,8 +262,7 @@ TEST(DropTarget, WithRenameUrlsTheAddressWaitsInTheEditForItsName) {
   f.Cancel();
 }
 
-TEST(DropTarget, AddressTextIsReadOnlyWithinItsMemory) {
-  DropFixture f;
+TEST_F(DropArea, AddressTextIsReadOnlyWithinItsMemory) {
   // No terminator: the whole memory is text.
   FakeData data(static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"UniformResourceLocator")),
                 "http://x.example/" + std::string(100, 'z'), true);
@@ -277,8 +283,7 @@ TEST(DropTarget, AddressTextIsReadOnlyWithinItsMemory) {
   f.Cancel();
 }
 
-TEST(DropTarget, DroppedFoldersAreScannedFilesAndOtherTextAddNothing) {
-  DropFixture f;
+TEST_F(DropArea, DroppedFoldersAreScannedFilesAndOtherTextAddNothing) {
   std::wstring media = MakeTempFolder(L"keldropzone");
   CreateDirectoryW((media + L"Trip").c_str(), nullptr);
   WriteFileBytes(media + L"Trip\\a.jpg", "x");
@@ -310,8 +315,7 @@ TEST(DropTarget, DroppedFoldersAreScannedFilesAndOtherTextAddNothing) {
   RemoveTree(media);
 }
 
-TEST(DropTarget, ADropWithoutAnAcceptedDragIsRefused) {
-  DropFixture f;
+TEST_F(DropArea, ADropWithoutAnAcceptedDragIsRefused) {
   FakeData data = FakeData::Url("http://radio.example/live");
   DWORD effect = DROPEFFECT_COPY;
   EXPECT_EQ(E_FAIL, f.target->Drop(&data, 0, POINTL{}, &effect));

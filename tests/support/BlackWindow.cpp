@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "support/ChildProcess.h"
+#include "support/VlcFixture.h"
 #include "support/XDisplay.h"
 
 BlackWindow::BlackWindow() {
@@ -15,10 +16,7 @@ BlackWindow::BlackWindow() {
   RegisterClassW(&wc);
   window_ = CreateWindowExW(WS_EX_TOPMOST, kClass, L"black", WS_POPUP | WS_VISIBLE, kLeft, kTop, kWidth, kHeight,
                             nullptr, nullptr, wc.hInstance, nullptr);
-  WaitUntil(3000, [&] {
-    Pump();
-    return GetPropA(window_, "__wine_x11_whole_window") != nullptr;
-  });
+  hasXWindow_ = window_ && WaitForXWindow(window_);
 }
 
 BlackWindow::~BlackWindow() { DestroyWindow(window_); }

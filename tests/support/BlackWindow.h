@@ -20,6 +20,8 @@ class BlackWindow {
   BlackWindow& operator=(const BlackWindow&) = delete;
 
   HWND Handle() const { return window_; }
+  // Whether Wine made the window's X11 window, which libvlc draws into.
+  bool HasXWindow() const { return hasXWindow_; }
   static void Pump();
   // The window's pixels on screen, 0x00RRGGBB, row by row; empty when no
   // screenshot could be taken.
@@ -30,6 +32,7 @@ class BlackWindow {
 
  private:
   HWND window_ = nullptr;
+  bool hasXWindow_ = false;
 };
 
 // Clearly not black: a channel above 48.

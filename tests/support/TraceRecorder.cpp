@@ -1,32 +1,63 @@
 #include "support/TraceRecorder.h"
 
+#include <windows.h>
+
 #include <algorithm>
 
 #include "platform/Trace.h"
 
 namespace {
-std::vector<std::wstring> g_lines;
-void Record(const std::wstring& line) { g_lines.push_back(line); }
+
+struct Recorded {
+  CRITICAL_SECTION lock;
+  std::vector<std::wstring> lines;
+  Recorded() { InitializeCriticalSection(&lock); }
+};
+
+Recorded& Store() {
+  static Recorded* recorded = new Recorded();  // outlives every thread that traces
+  return *recorded;
+}
+
+void Record(const std::wstring& line) {
+  Recorded& recorded = Store();
+  EnterCriticalSection(&recorded.lock);
+  recorded.lines.push_back(line);
+  LeaveCriticalSection(&recorded.lock);
+}
+
 }  // namespace
 
 TraceRecorder::TraceRecorder() {
-  g_lines.clear();
+  Clear();
   SetTraceSinkForTests(Record);
 }
 
 TraceRecorder::~TraceRecorder() { SetTraceSinkForTests(nullptr); }
 
-const std::vector<std::wstring>& TraceRecorder::Lines() const { return g_lines; }
+std::vector<std::wstring> TraceRecorder::Lines() const {
+  Recorded& recorded = Store();
+  EnterCriticalSection(&recorded.lock);
+  std::vector<std::wstring> copy = recorded.lines;
+  LeaveCriticalSection(&recorded.lock);
+  return copy;
+}
 
 std::vector<std::wstring> TraceRecorder::Matching(const std::wstring& prefix) const {
   std::vector<std::wstring> out;
-  for (const std::wstring& line : g_lines)
+  for (const std::wstring& line : Lines())
     if (line.compare(0, prefix.size(), prefix) == 0) out.push_back(line);
   return out;
 }
 
 bool TraceRecorder::Contains(const std::wstring& line) const {
-  return std::find(g_lines.begin(), g_lines.end(), line) != g_lines.end();
+  std::vector<std::wstring> lines = Lines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-void TraceRecorder::Clear() { g_lines.clear(); }
+void TraceRecorder::Clear() {
+  Recorded& recorded = Store();
+  EnterCriticalSection(&recorded.lock);
+  recorded.lines.clear();
+  LeaveCriticalSection(&recorded.lock);
+}

@@ -2,12 +2,14 @@
 #include <string>
 #include <vector>
 
-// Collects the trace lines written while it lives.
+// Collects the trace lines written while it lives, from any thread: the show's
+// worker writes while the test reads, so every reading is a copy taken under
+// the recorder's lock.
 class TraceRecorder {
  public:
   TraceRecorder();
   ~TraceRecorder();
-  const std::vector<std::wstring>& Lines() const;
+  std::vector<std::wstring> Lines() const;
   // Lines that start with the prefix, in order.
   std::vector<std::wstring> Matching(const std::wstring& prefix) const;
   bool Contains(const std::wstring& line) const;

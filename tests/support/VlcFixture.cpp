@@ -153,10 +153,14 @@ TestWindow::TestWindow() {
   RegisterClassW(&wc);
   window_ = CreateWindowExW(0, kClass, L"video", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
                             wc.hInstance, nullptr);
-  WaitUntil(3000, [&] {
+  hasXWindow_ = window_ && WaitForXWindow(window_);
+}
+
+bool WaitForXWindow(HWND window, DWORD milliseconds) {
+  return WaitUntil(milliseconds, [&] {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    return GetPropA(window_, "__wine_x11_whole_window") != nullptr;
+    return GetPropA(window, "__wine_x11_whole_window") != nullptr;
   });
 }
 

@@ -58,7 +58,14 @@ class TestWindow {
   TestWindow(const TestWindow&) = delete;
   TestWindow& operator=(const TestWindow&) = delete;
   HWND Handle() const { return window_; }
+  // Wine made the window's X11 window (libvlc draws into that one).
+  bool HasXWindow() const { return hasXWindow_; }
 
  private:
   HWND window_ = nullptr;
+  bool hasXWindow_ = false;
 };
+
+// Handles this thread's messages until Wine has made the window's X11 window
+// or the time runs out; whether it has.
+bool WaitForXWindow(HWND window, DWORD milliseconds = 30000);

@@ -12,17 +12,6 @@ namespace {
 // kernel32's Wine extension; the result is freed with HeapFree.
 using UnixFileNameFunction = char*(CDECL*)(const wchar_t*);
 
-std::string UnixPath(const std::wstring& path) {
-  auto function = reinterpret_cast<UnixFileNameFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  if (!function) return std::string();
-  char* unix = function(path.c_str());
-  if (!unix) return std::string();
-  std::string result = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return result;
-}
-
 // Binary PPM (P6, maxval 255) as 0x00RRGGBB pixels.
 std::vector<uint32_t> ParsePpm(const std::string& bytes, int width, int height) {
   size_t at = 0;
@@ -59,10 +48,21 @@ std::vector<uint32_t> ParsePpm(const std::string& bytes, int width, int height) 
 
 }  // namespace
 
+std::string UnixPathOf(const std::wstring& path) {
+  auto function = reinterpret_cast<UnixFileNameFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!function) return std::string();
+  char* unix = function(path.c_str());
+  if (!unix) return std::string();
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
 bool RunOnXDisplay(const std::string& command, DWORD milliseconds) {
   std::wstring folder = MakeTempFolder(L"kel-xdisplay");
   std::wstring result = folder + L"result";
-  std::string unixResult = UnixPath(result);
+  std::string unixResult = UnixPathOf(result);
   bool ran = false;
   if (!unixResult.empty()) {
     std::wstring line = L"sh -c \"" + Utf8ToWide(command) + L"; echo $? > '" + Utf8ToWide(unixResult) + L"'\"";
@@ -91,7 +91,7 @@ std::vector<uint32_t> GrabScreenArea(const RECT& area) {
   if (width <= 0 || height <= 0) return {};
   std::wstring folder = MakeTempFolder(L"kel-screenshot");
   std::wstring shot = folder + L"shot.ppm";
-  std::string unixShot = UnixPath(shot);
+  std::string unixShot = UnixPathOf(shot);
   std::vector<uint32_t> pixels;
   if (!unixShot.empty()) {
     std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(area.left) + "+" +

@@ -11,6 +11,9 @@
 // Wine starts a Linux program but gives no handle to wait on, so each
 // command's exit code comes back through a file.
 
+// The Linux path of a Windows path; empty outside Wine.
+std::string UnixPathOf(const std::wstring& path);
+
 // Runs a shell command line and waits for it; true when it ended with 0
 // within the time.
 bool RunOnXDisplay(const std::string& command, DWORD milliseconds = 10000);

@@ -18,7 +18,9 @@
 #include "platform/WideText.h"
 #include "resources/ResourceIds.h"
 #include "support/RegistrySandbox.h"
+#include "support/ChildProcess.h"
 #include "support/TraceRecorder.h"
+#include "support/TracedRests.h"
 #include "wallpaper/ControlWindow.h"
 #include "wallpaper/TrayIcon.h"
 #include "wallpaper/WallpaperFixtures.h"
@@ -91,14 +93,12 @@ TEST_F(ControlWindowTable, RestingMessages) {
       {WM_POWER, 0, true},         {WM_POWER, 1, false},           {WM_ENDSESSION, 0, true},
       {WM_ENDSESSION, 1, false},   {WM_LBUTTONDOWN, 0, false},     {WM_TIMER, 0, false},
   };
+  TracedRests rests;
   for (const RestCase& c : cases) {
-    DWORD start = GetTickCount();
+    trace.Clear();
     ControlWndProc(window, c.message, 0, c.lParam);
-    DWORD took = GetTickCount() - start;
-    if (c.rests)
-      EXPECT_GE(took, 450u) << std::hex << c.message << " " << c.lParam;
-    else
-      EXPECT_LT(took, 300u) << std::hex << c.message << " " << c.lParam;
+    EXPECT_EQ(trace.Matching(L"rest "), c.rests ? std::vector<std::wstring>{L"rest 500"} : std::vector<std::wstring>{})
+        << std::hex << c.message << " " << c.lParam;
     EXPECT_EQ(PostedCloses(), 0) << std::hex << c.message;
     EXPECT_EQ(g_closesReceived, 0) << std::hex << c.message;
     EXPECT_TRUE(trace.Matching(L"pause").empty()) << std::hex << c.message;
@@ -168,17 +168,6 @@ TEST_F(ControlWindowTable, DoubleClicksLeaveComAlone) {
   EXPECT_EQ(probe.afterDoubleClicks, S_OK);
 }
 
-// "Advance" never touches the machine from the window thread: it waits for
-// the show's next frame, and a show without a machine ignores it.
-TEST_F(ControlWindowTable, AdvanceIsARequestForTheNextFrame) {
-  ControlWndProc(window, WM_COMMAND, IDC_ADVANCE, 0);
-  EXPECT_FALSE(trace.Contains(L"advance"));
-  RunShowRequests();  // no application object yet
-  EXPECT_FALSE(trace.Contains(L"advance"));
-  RunShowRequests();
-  EXPECT_FALSE(trace.Contains(L"advance"));  // taken once, not kept
-}
-
 // ---- the real control window and its worker --------------------------------
 
 namespace {
@@ -225,14 +214,25 @@ class ControlWindowLife : public testing::Test {
   int quits = 0;
 };
 
+// Holds the frame lock until the window thread, stopping the show, waits for
+// it: the stop has begun once the catalog reload is asked for again (the
+// first thing WM_DESTROY does), and from then on the window thread answers a
+// message sent to it only while it waits, for the lock or for the worker.
 struct FrameHolder {
-  DWORD holdMs;
+  HWND window = nullptr;
+  bool stopBegan = false;
+  bool answered = false;
 };
 
 DWORD WINAPI HoldTheFrameLock(LPVOID parameter) {
+  FrameHolder* holder = static_cast<FrameHolder*>(parameter);
   ShowFrameLock frame;
+  SetCatalogReloadRequested(false);
   Trace(L"holder: in");
-  Sleep(static_cast<FrameHolder*>(parameter)->holdMs);
+  holder->stopBegan = WaitUntil(30000, [] { return IsCatalogReloadRequested(); });
+  DWORD_PTR result = 0;
+  holder->answered = holder->stopBegan &&
+                     SendMessageTimeoutW(holder->window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result) != 0;
   Trace(L"holder: out");
   return 0;
 }
@@ -267,13 +267,16 @@ TEST_F(ControlWindowLife, RunsTheShowHiddenAndStopsItBetweenFrames) {
   ASSERT_TRUE(PumpUntil(10000, L"advance"));
   EXPECT_TRUE(trace.Contains(L"AppHarrowbell1_MainMachine -> IntroState"));
 
-  SetCatalogReloadRequested(false);
-  FrameHolder holder = {400};
+  FrameHolder holder;
+  holder.window = window;
   HANDLE other = CreateThread(nullptr, 0, HoldTheFrameLock, &holder, 0, nullptr);
-  ASSERT_TRUE(PumpUntil(5000, L"holder: in"));
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(PumpUntil(30000, L"holder: in"));
   DestroyWindow(window);
-  WaitForSingleObject(other, 5000);
+  ASSERT_EQ(WaitForSingleObject(other, 60000), WAIT_OBJECT_0);
   CloseHandle(other);
+  EXPECT_TRUE(holder.stopBegan);
+  EXPECT_TRUE(holder.answered);
   EXPECT_TRUE(IsCatalogReloadRequested());
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(GetScrSvrThread(), nullptr);
@@ -347,6 +350,28 @@ TEST_F(ControlWindowTable, TrayIconIsAddedRemovedAndAddedAgainForANewShell) {
 // ---- "Advance" on a show ---------------------------------------------------
 
 using AdvanceOnAShow = ShowFixture;
+
+// "Advance" asked while no show has a machine is dropped, not kept for the
+// next show; on a show it waits for the next frame and is taken once.
+TEST_F(AdvanceOnAShow, AdvanceIsTakenOnceAndNeverKeptForALaterShow) {
+  ControlWndProc(window, WM_COMMAND, IDC_ADVANCE, 0);
+  EXPECT_FALSE(trace.Contains(L"advance"));
+  RunShowRequests();  // no application object yet
+  EXPECT_FALSE(trace.Contains(L"advance"));
+  Build();
+  for (int i = 0; i < 3; ++i) Step();
+  Step(1.1);
+  Step();
+  ASSERT_EQ(CurrentState(), L"SaverState") << "the early request reached the show";
+  EXPECT_FALSE(trace.Contains(L"advance"));
+
+  ControlWndProc(window, WM_COMMAND, IDC_ADVANCE, 0);
+  EXPECT_FALSE(trace.Contains(L"advance"));
+  Step();
+  EXPECT_EQ(trace.Matching(L"advance").size(), 1u);
+  for (int i = 0; i < 3; ++i) Step();
+  EXPECT_EQ(trace.Matching(L"advance").size(), 1u) << "taken again by a later frame";
+}
 
 // The window thread's command leaves the machine alone; the show's next frame
 // takes it.

@@ -141,11 +141,17 @@ TEST_F(WallpaperIdle, AStateNotYetInitialisedDoesNothing) {
 
 namespace {
 
-// A top-level window whose thread stops handling messages for a while.
+// A top-level window whose thread handles no messages until the test lets
+// it go (or, should nothing ever let it go, for a long while).
 struct HungWindow {
   HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  DWORD hangMs = 0;
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   HWND window = nullptr;
+  bool releasedByTheTest = false;
+  ~HungWindow() {
+    CloseHandle(ready);
+    CloseHandle(release);
+  }
 };
 
 DWORD WINAPI RunHungWindow(LPVOID parameter) {
@@ -153,7 +159,7 @@ DWORD WINAPI RunHungWindow(LPVOID parameter) {
   hung->window = CreateWindowW(L"KelwallTestMonitor", L"hung", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                                nullptr, nullptr);
   SetEvent(hung->ready);
-  Sleep(hung->hangMs);
+  hung->releasedByTheTest = WaitForSingleObject(hung->release, 60000) == WAIT_OBJECT_0;
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   DestroyWindow(hung->window);
@@ -162,28 +168,28 @@ DWORD WINAPI RunHungWindow(LPVOID parameter) {
 
 }  // namespace
 
-// One window that does not answer cannot hold the wallpaper in its idle step.
+// One window that does not answer cannot hold the wallpaper in its idle step:
+// the step is over while that window still hangs.
 TEST_F(WallpaperIdle, AHungWindowDoesNotHoldTheMonitorPowerRequest) {
   StepToTheSaver();
   setting.SetText(L"C:\\Kelvane\\kel.scr");
   ReplaceSystemScreenSaver();
   ASSERT_TRUE(IsSaverSwapped());
   HungWindow hung;
-  hung.hangMs = 8000;
   HANDLE thread = CreateThread(nullptr, 0, RunHungWindow, &hung, 0, nullptr);
-  ASSERT_EQ(WaitForSingleObject(hung.ready, 5000), WAIT_OBJECT_0);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(hung.ready, 30000), WAIT_OBJECT_0);
 
   systemSaver.Set(true);
   SetLoadingPicturePending(false);
   CurrentPowerIndex = PowerIndexScreenSaver;
-  DWORD start = GetTickCount();
   Step();
-  DWORD took = GetTickCount() - start;
+  bool stillHung = WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
+  SetEvent(hung.release);
+  EXPECT_EQ(WaitForSingleObject(thread, 90000), WAIT_OBJECT_0);
+  CloseHandle(thread);
+  EXPECT_TRUE(stillHung && hung.releasedByTheTest) << "the step waited for the hung window";
   EXPECT_EQ(PostedCloses(), 1);
   EXPECT_EQ(g_monitorPowerRequests, 1);  // the answering window still got it
-  EXPECT_LT(took, 4000u);
-  WaitForSingleObject(thread, 15000);
-  CloseHandle(thread);
-  CloseHandle(hung.ready);
   RestoreSystemScreenSaver();
 }
