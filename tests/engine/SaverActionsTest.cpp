@@ -13,6 +13,9 @@
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
 #include "platform/WideText.h"
+#include "support/AllocationCount.h"
+#include "support/MediaFixtures.h"
+#include "support/TestPaths.h"
 
 namespace {
 
@@ -29,6 +32,7 @@ struct Recording {
   int pictures = 0;
   int pairedFinds = 0;
   int pairedLoads = 0;
+  int polls = 0;  // player states asked
 };
 Recording g_rec;
 
@@ -37,7 +41,7 @@ const SaverPlayer kRecordingPlayer = {
     [] { return ++g_rec.playNextMedia, true; },
     [] { return ++g_rec.playNextAdvert, true; },
     [] { return g_rec.kind; },
-    [] { return g_rec.state; },
+    [] { return ++g_rec.polls, g_rec.state; },
     [] { return ++g_rec.stops, true; },
     [] { return ++g_rec.listStops, true; },
     [] { return ++g_rec.pictures, g_rec.pictureLoads; },
@@ -378,4 +382,58 @@ TEST_F(SaverActions, AdvertRoad) {
   Enter(L"SAVER_SELECTNEXT_1");
   EXPECT_EQ(CurrentAction(), L"SAVER_ADSLOADING_1");
   EXPECT_EQ(g_rec.playNextAdvert, 2);
+}
+
+// While an item is held, a frame asks the player for its state only where
+// the show watches playback, and then once; it presents nothing and
+// allocates nothing.
+TEST_F(SaverActions, AHeldItemCostsAtMostOnePollAFrame) {
+  struct Case {
+    const wchar_t* action;
+    int state;
+    int pollsPerFrame;
+  } cases[] = {
+      {L"SAVER_PICONLYPLAYING_1", 0, 0},
+      {L"SAVER_PICAUDIOPLAYING_1", 3, 1},
+      {L"SAVER_AUDIOVISUALPLAYING_1", 3, 1},
+      {L"SAVER_VIDEOPLAYING_1", 3, 1},
+      {L"SAVER_WEBMPLAYING_1", 3, 1},
+      {L"SAVER_ADSPLAYING_1", 3, 1},
+  };
+  std::wstring folder = MakeTempFolder(L"kel-held");
+  ASSERT_TRUE(WriteFileBytes(folder + L"p.png", MakePng(32, 32, 0xFF0000, 0x00FF00)));
+  CurrentVisualIndex = 1;
+  SliderVal_PictureTimeout = 60;
+  AddPictures(1);
+  AddWebMedia(L"http://radio.example/stream", L"http://radio.example", 6);
+  CScrSvrDevice* device = GetScrSvrDevice();
+  const int kFrames = 20;
+  for (const Case& c : cases) {
+    std::string where = WideToUtf8(c.action);
+    ASSERT_TRUE(GetScrSvrApp()->LoadTexture(folder + L"p.png"));
+    CurrentMediaIndex = -1;  // no current media item: the render gate stays open
+    g_rec.state = c.state;
+    clock.Set(1000.0);
+    Enter(c.action);
+    unsigned shown = device->GetPresentCount();
+    Step();
+    ASSERT_EQ(device->GetPresentCount(), shown + 1) << where << ": the picture went up";
+    Step();
+    int polls = g_rec.polls;
+    unsigned presents = device->GetPresentCount();
+    trace.Suspend();
+    long allocations = 0;
+    {
+      AllocationCount count;
+      for (int i = 0; i < kFrames; ++i) Step();
+      allocations = count.Count();
+    }
+    trace.Resume();
+    EXPECT_EQ(CurrentAction(), c.action) << where;
+    EXPECT_EQ(g_rec.polls - polls, kFrames * c.pollsPerFrame) << where;
+    EXPECT_EQ(device->GetPresentCount(), presents) << where;
+    EXPECT_EQ(allocations, 0) << where;
+  }
+  GetScrSvrApp()->ReleaseTexture();
+  RemoveTree(folder);
 }

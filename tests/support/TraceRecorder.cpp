@@ -30,3 +30,7 @@ bool TraceRecorder::Contains(const std::wstring& line) const {
 }
 
 void TraceRecorder::Clear() { g_lines.clear(); }
+
+void TraceRecorder::Suspend() { SetTraceSinkForTests(nullptr); }
+
+void TraceRecorder::Resume() { SetTraceSinkForTests(Record); }
