@@ -384,6 +384,44 @@ TEST_F(SaverActions, AdvertRoad) {
   EXPECT_EQ(g_rec.playNextAdvert, 2);
 }
 
+// An action that waits for a moment has the loop wake just after it, so the
+// frame that moves on comes then rather than up to a rest later; while
+// nothing is due the loop rests its full 66 ms.
+TEST_F(SaverActions, TheLoopWakesWhenAWaitEnds) {
+  struct Case {
+    const wchar_t* action;
+    int state;
+    double entered;
+    double stepped;
+    DWORD rest;
+  } cases[] = {
+      {L"SAVER_PICONLYPLAYING_1", 0, 200.0, 205.0, 66},       // interval 10: far off
+      {L"SAVER_PICONLYPLAYING_1", 0, 200.0, 209.96875, 33},   // 31.25 ms before its end
+      {L"SAVER_PICONLYPLAYING_1", 0, 200.0, 210.0, 1},        // exactly the interval: just after
+      {L"SAVER_PICAUDIOPLAYING_1", 3, 300.0, 309.96875, 33},  // during audio too
+      {L"SAVER_PICAUDIOPLAYING_1", 3, 300.0, 310.125, 1},     // ran out: the next frame loads at once
+      {L"SAVER_WEBMPLAYING_1", 2, 600.0, 606.96875, 33},      // not playing: its display time
+      {L"SAVER_WEBMPLAYING_1", 3, 600.0, 606.96875, 66},      // playing: watched at the loop's pace
+      {L"SAVER_SELECTNEXT_1", 0, 700.0, 700.96875, 33},       // nothing to show: the retry
+      {L"SAVER_VIDEOPLAYING_1", 3, 800.0, 806.96875, 66},     // playback has no moment due
+  };
+  CurrentVisualIndex = 1;
+  SliderVal_PictureTimeout = 10;
+  AddPictures(1);
+  AddWebMedia(L"http://radio.example/stream", L"http://radio.example", 6);
+  for (const Case& c : cases) {
+    std::string where = WideToUtf8(c.action) + " at " + std::to_string(c.stepped);
+    // A choice finds nothing to show only outside Local Image mode.
+    CurrentVisualIndex = wcscmp(c.action, L"SAVER_SELECTNEXT_1") == 0 ? 0 : 1;
+    g_rec.state = c.state;
+    clock.Set(c.entered);
+    Enter(c.action);
+    StepAt(c.stepped);
+    EXPECT_EQ(lastRest, c.rest) << where;
+    EXPECT_EQ(CurrentAction(), c.action) << where;
+  }
+}
+
 // While an item is held, a frame asks the player for its state only where
 // the show watches playback, and then once; it presents nothing and
 // allocates nothing.

@@ -4,6 +4,7 @@
 
 #include "MessageBoxWatcher.h"
 #include "ShowFixture.h"
+#include "engine/IntroState.h"
 #include "engine/StartupError.h"
 #include "media/ListPlayer.h"
 
@@ -125,6 +126,52 @@ TEST_F(ThreadStart, StartFailuresAreToldUndoneAndCloseTheWindow) {
     EXPECT_TRUE(PeekMessageW(&msg, own, WM_CLOSE, WM_CLOSE, PM_REMOVE)) << c.name;
   }
   DestroyWindow(own);
+}
+
+// ---- the loop's rest ---------------------------------------------------------
+
+namespace {
+
+// Stands in for the loop's rest: time passes on the show's clock alone. Notes
+// the clock of the first frame that found the intro's hold over, then stops
+// the loop.
+FakeClock* g_loopClock = nullptr;
+double g_holdOverAt = 0.0;
+double g_frameBefore = 0.0;
+int g_passes = 0;
+
+void WINAPI RestOnTheShowClock(DWORD milliseconds) {
+  CScrSvrApp* app = GetScrSvrApp();
+  CScrSvrState* state = app ? app->GetMachine()->GetCurrentState() : nullptr;
+  CScrSvrState* action = state ? state->GetCurrentAction() : nullptr;
+  if (g_holdOverAt == 0.0 && action && action->Name() == L"INTRO_ACT_OUTRO_1") g_holdOverAt = g_loopClock->Now();
+  if (g_holdOverAt == 0.0) g_frameBefore = g_loopClock->Now();
+  if (g_holdOverAt != 0.0 || ++g_passes > 100) RequestScrSvrStop();
+  g_loopClock->Advance(milliseconds / 1000.0);
+}
+
+}  // namespace
+
+// The run loop rests its 66 ms while nothing falls due and wakes just after
+// the intro's hold runs out, rather than up to a rest later.
+TEST_F(ThreadStart, TheLoopWakesJustAfterTheIntroHold) {
+  Build();
+  g_loopClock = &clock;
+  g_holdOverAt = g_frameBefore = 0.0;
+  g_passes = 0;
+  ClearScrSvrStopRequest();  // as a worker's start does: an earlier show's stop is not this one's
+  SetFrameSleeperForTests(RestOnTheShowClock);
+  thread->Run();
+  SetFrameSleeperForTests(nullptr);
+  ClearScrSvrStopRequest();
+  double start = GetIntroStartTime();
+  ASSERT_GT(g_holdOverAt, 0.0) << "the hold never ran out";
+  EXPECT_GT(g_holdOverAt, start + 1.0);
+  EXPECT_LE(g_holdOverAt, start + 1.0 + 0.003);
+  EXPECT_LE(g_frameBefore, start + 1.0);
+  // Full rests until then: the boot's two frames and about sixteen of the
+  // intro's.
+  EXPECT_LE(g_passes, 20);
 }
 
 // ---- stopping --------------------------------------------------------------
