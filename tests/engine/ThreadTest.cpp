@@ -5,6 +5,7 @@
 #include "MessageBoxWatcher.h"
 #include "ShowFixture.h"
 #include "engine/IntroState.h"
+#include "engine/ShowRequests.h"
 #include "engine/StartupError.h"
 #include "media/ListPlayer.h"
 
@@ -230,4 +231,61 @@ TEST(ThreadStop, StopRequestsNeedNoThreadObject) {
   EXPECT_TRUE(IsScrSvrStopRequested());
   StopScrSvrThread(nullptr);
   ClearScrSvrStopRequest();
+}
+
+// ---- the frame lock ----------------------------------------------------------
+
+namespace {
+
+struct LockRun {
+  HWND window = nullptr;
+  HANDLE held = nullptr;
+  bool answered = false;
+  bool doneHolding = false;
+};
+
+LRESULT CALLBACK AnswerSeven(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) return 7;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Holds the lock (twice over, as a request that stops the show does) and,
+// holding it, sends to a window of the thread that waits for it.
+DWORD WINAPI HoldAndSend(LPVOID parameter) {
+  LockRun* run = static_cast<LockRun*>(parameter);
+  ShowFrameLock frame;
+  { ShowFrameLock again; }
+  SetEvent(run->held);
+  DWORD_PTR result = 0;
+  run->answered = SendMessageTimeoutW(run->window, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result) && result == 7;
+  run->doneHolding = true;
+  return 0;
+}
+
+}  // namespace
+
+// A thread that waits for the frame lock answers what the holder sends it,
+// and gets the lock once the holder has let it go.
+TEST(FrameLock, AWaiterAnswersTheHolderAndComesAfterIt) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = AnswerSeven;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KelTestFrameLock";
+  RegisterClassW(&wc);
+  LockRun run;
+  run.window = CreateWindowW(L"KelTestFrameLock", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(run.window, nullptr);
+  run.held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE holder = CreateThread(nullptr, 0, HoldAndSend, &run, 0, nullptr);
+  ASSERT_NE(holder, nullptr);
+  ASSERT_EQ(WaitForSingleObject(run.held, 20000), WAIT_OBJECT_0);
+  {
+    ShowFrameLock frame;
+    EXPECT_TRUE(run.answered);
+    EXPECT_TRUE(run.doneHolding);
+  }
+  EXPECT_EQ(WaitForSingleObject(holder, 20000), WAIT_OBJECT_0);
+  CloseHandle(holder);
+  CloseHandle(run.held);
+  DestroyWindow(run.window);
 }
