@@ -18,8 +18,8 @@ DWORD TakeFrameRest(float now) {
   return rest;
 }
 
-// One millisecond more than the distance, rounded up: the sleep may end a
-// little early, and the clock must have moved past `due`, not onto it.
+// Rounded up and one millisecond more: the frame must read the clock past
+// `due`, not on it, or it would wait one more short rest.
 DWORD FrameRestUntil(float now, float due) {
   double ms = std::ceil((static_cast<double>(due) - static_cast<double>(now)) * 1000.0) + 1.0;
   if (ms <= 0.0) return 0;
