@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "ProcStat.h"
 #include "engine/Settings.h"
 #include "media/CatalogFixtures.h"
 #include "platform/WideText.h"
@@ -30,72 +31,6 @@ namespace {
 
 constexpr DWORD kWarmUpMs = 10000;   // start-up, intro and the first frames
 constexpr DWORD kMeasuredMs = 30000;
-
-// A /proc file read whole (their sizes read as 0, so to the end).
-std::string ReadProcFile(const std::wstring& path) {
-  std::string bytes;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char chunk[4096];
-  DWORD got = 0;
-  while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) bytes.append(chunk, got);
-  CloseHandle(file);
-  return bytes;
-}
-
-std::wstring ProcFolder(unsigned pid) { return L"Z:\\proc\\" + std::to_wstring(pid) + L"\\"; }
-
-// The Unix processes whose command line holds the text and, when one is
-// given, whose Unix environment holds the entry. (A program started from
-// Windows keeps its parent's Unix environment, so only the command line tells
-// the programs started here apart.)
-std::vector<unsigned> FindProcesses(const std::string& commandText, const std::string& environmentEntry = "") {
-  std::vector<unsigned> found;
-  WIN32_FIND_DATAW data;
-  HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &data);
-  if (search == INVALID_HANDLE_VALUE) return found;
-  do {
-    wchar_t* end = nullptr;
-    unsigned long pid = wcstoul(data.cFileName, &end, 10);
-    if (!pid || *end) continue;
-    if (ReadProcFile(ProcFolder(pid) + L"cmdline").find(commandText) == std::string::npos) continue;
-    if (!environmentEntry.empty()) {
-      std::string environment = '\0' + ReadProcFile(ProcFolder(pid) + L"environ");
-      if (environment.find('\0' + environmentEntry + '\0') == std::string::npos) continue;
-    }
-    found.push_back(static_cast<unsigned>(pid));
-  } while (FindNextFileW(search, &data));
-  FindClose(search);
-  return found;
-}
-
-// User plus system time of a Unix process, in seconds; -1 once it is gone.
-double CpuSeconds(unsigned pid) {
-  std::string stat = ReadProcFile(ProcFolder(pid) + L"stat");
-  size_t close = stat.rfind(')');
-  if (close == std::string::npos) return -1;
-  // Fields after the name start at the state (3); utime and stime are 14, 15.
-  const char* p = stat.c_str() + close + 2;
-  for (int field = 3; field < 14 && *p; ++field) {
-    p = strchr(p, ' ');
-    if (!p) return -1;
-    ++p;
-  }
-  char* next = nullptr;
-  unsigned long long user = strtoull(p, &next, 10);
-  unsigned long long system = strtoull(next, nullptr, 10);
-  return static_cast<double>(user + system) / 100.0;  // the kernel's USER_HZ
-}
-
-double CpuSeconds(const std::vector<unsigned>& pids) {
-  double total = 0;
-  for (unsigned pid : pids) {
-    double seconds = CpuSeconds(pid);
-    if (seconds > 0) total += seconds;
-  }
-  return total;
-}
 
 bool IsGreen(uint32_t rgb) {
   int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
@@ -205,10 +140,8 @@ int main() {
   registry.SetDword(L"RandomMedia", 0);
   registry.SetDword(L"CurrentMediaIndex", static_cast<DWORD>(-1));
 
-  std::string prefix;
-  if (const char* value = getenv("WINEPREFIX")) prefix = value;
-  const std::vector<unsigned> server = FindProcesses("wineserver", "WINEPREFIX=" + prefix);
-  if (server.empty()) fprintf(stderr, "no wine server found for %s; counting the programs alone\n", prefix.c_str());
+  const std::vector<unsigned> server = FindWineServer();
+  if (server.empty()) fprintf(stderr, "no wine server found for this prefix; counting the programs alone\n");
 
   // No backslash before a closing quote: it would escape the quote.
   const std::wstring installArgument = install.substr(0, install.size() - 1);

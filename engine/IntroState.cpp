@@ -1,5 +1,6 @@
 #include "engine/IntroState.h"
 
+#include "engine/FrameRest.h"
 #include "engine/Logic.h"
 #include "engine/ScrSvrMachine.h"
 #include "platform/HighResTimer.h"
@@ -17,7 +18,10 @@ int IntroHold(CScrSvrMachine* owner, int) {
     g_introStarted = true;
   }
   float now = CHighResTimer::GetAbsoluteTime();
-  if (owner && now - g_introStartTime > 1.0f) owner->SetState(L"INTRO_ACT_OUTRO_1");
+  if (owner && now - g_introStartTime > 1.0f)
+    owner->SetState(L"INTRO_ACT_OUTRO_1");
+  else
+    WakeFrameAfter(g_introStartTime + 1.0f);
   return 0;
 }
 

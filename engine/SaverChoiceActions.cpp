@@ -1,5 +1,6 @@
 // "SAVER_SPLASH_1", "SAVER_INIT_1", "SAVER_SELECTNEXT_1", "SAVER_SELECTPLAY_1":
 // reload the catalogs, size the shuffled orders, and decide what comes next.
+#include "engine/FrameRest.h"
 #include "engine/Logic.h"
 #include "engine/SaverActionCallbacks.h"
 #include "engine/SaverPlayer.h"
@@ -171,7 +172,10 @@ int SelectNextUpdate(CScrSvrMachine* owner, int) {
     owner->SetState(L"SAVER_SPLASH_1");
     return 0;
   }
-  if (Now() - g_choiceWaitStart > kChoiceRetrySeconds) owner->SetState(L"SAVER_SELECTNEXT_1");
+  if (Now() - g_choiceWaitStart > kChoiceRetrySeconds)
+    owner->SetState(L"SAVER_SELECTNEXT_1");
+  else
+    WakeFrameAfter(g_choiceWaitStart + kChoiceRetrySeconds);
   return 0;
 }
 

@@ -1,6 +1,7 @@
 // The saver's loading, playing and watching actions: each loading action
 // waits until its item really plays, each playing action watches it until it
 // ends, fails or is stopped. All of it by polling the player once a frame.
+#include "engine/FrameRest.h"
 #include "engine/Logic.h"
 #include "engine/ProgramVariant.h"
 #include "engine/SaverActionCallbacks.h"
@@ -31,7 +32,12 @@ float Now() { return CHighResTimer::GetAbsoluteTime(); }
 
 bool LocalImagesShown() { return GetPictureCount() > 0 && CurrentVisualIndex == VisualModeLocalImage; }
 
-bool PictureIntervalOver() { return Now() - PictureStartTime > static_cast<float>(PictureIntervalInUse()); }
+bool PictureIntervalOver() {
+  float interval = static_cast<float>(PictureIntervalInUse());
+  if (Now() - PictureStartTime > interval) return true;
+  WakeFrameAfter(PictureStartTime + interval);
+  return false;
+}
 
 // The loading rules: playing moves on to the watching action; stopped, ended
 // or failed back to the choice; anything else waits. Rule A (adverts, video)
@@ -170,9 +176,12 @@ int WebMediaPlayingUpdate(CScrSvrMachine* owner, int) {
   if (state == StatePlaying) g_webItemPlayed = true;
   if (state == StatePlaying || state == StatePaused) return 0;
   bool failed = state == StateError || (state == StateEnded && !g_webItemPlayed);
-  if (failed || Now() - WebMediaStartTime > static_cast<float>(GetWebMediaDuration())) {
+  float duration = static_cast<float>(GetWebMediaDuration());
+  if (failed || Now() - WebMediaStartTime > duration) {
     GetSaverPlayer().stopListPlayer();
     owner->SetState(kSelectNext);
+  } else {
+    WakeFrameAfter(WebMediaStartTime + duration);
   }
   return 0;
 }
@@ -236,7 +245,8 @@ int PictureAudioPlayingEnter(CScrSvrMachine*, int) {
   return 0;
 }
 
-// The next picture is loaded on the frame after the interval ran out.
+// The next picture is loaded on the frame after the interval ran out, which
+// comes at once.
 int PictureAudioPlayingUpdate(CScrSvrMachine* owner, int) {
   if (!PlayingRule(owner, L"SAVER_PICAUDIOLOADING_1")) return 0;
   if (!LocalImagesShown()) return 0;
@@ -249,6 +259,7 @@ int PictureAudioPlayingUpdate(CScrSvrMachine* owner, int) {
     PictureChangeDue = 1;
     ForcePictureRender = 1;
     PictureStartTime = Now();
+    WakeFrameAfter(PictureStartTime);
   }
   return 0;
 }

@@ -6,11 +6,13 @@
 #include "engine/Logic.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/StartupError.h"
-#include "platform/HighResTimer.h"
 
 namespace {
 CScrSvrDevice* g_device = nullptr;
 Direct3DCreator g_createDirect3D = nullptr;
+volatile LONG g_windowPainted = 0;
+
+bool TakeWindowPainted() { return g_windowPainted != 0 && InterlockedExchange(&g_windowPainted, 0) != 0; }
 
 std::wstring DirectXErrorText(HRESULT hr) {
   const wchar_t* text = DXGetErrorString9W(hr);
@@ -19,6 +21,8 @@ std::wstring DirectXErrorText(HRESULT hr) {
 }  // namespace
 
 CScrSvrDevice* GetScrSvrDevice() { return g_device; }
+
+void ShowWindowPainted() { InterlockedExchange(&g_windowPainted, 1); }
 
 void SetDirect3DCreatorForTests(Direct3DCreator creator) { g_createDirect3D = creator; }
 
@@ -60,39 +64,32 @@ CScrSvrDevice::~CScrSvrDevice() {
   g_device = nullptr;
 }
 
+// A frame that would look like the one presented last is not drawn again:
+// an unchanged picture costs nothing while it is held. The device is checked
+// only when there is something to draw; a lost device keeps the frame due.
 bool CScrSvrDevice::RenderFrame() {
-  if (!CheckDevice()) {
-    redrawDue_ = true;
-    return true;
-  }
   // Closed while the playback library's video output owns the window; what
   // it leaves there is painted over as soon as the gate opens again.
   if (!ShouldRenderPicture()) {
     redrawDue_ = true;
     return true;
   }
-  if (!FrameIsDue()) return true;
+  CScrSvrApp* app = GetScrSvrApp();
+  SceneKey scene = app ? app->GetSceneKey() : SceneKey();
+  if (TakeWindowPainted()) redrawDue_ = true;
+  if (!redrawDue_ && scene == lastScene_) return true;
+  if (!CheckDevice()) {
+    redrawDue_ = true;
+    return true;
+  }
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   if (SUCCEEDED(device_->BeginScene())) {
     if (CScrSvrThread* thread = GetScrSvrThread()) thread->Render(device_);
     device_->EndScene();
   }
+  lastScene_ = scene;
   redrawDue_ = FAILED(device_->Present(nullptr, nullptr, nullptr, nullptr));
   ++presents_;
-  return true;
-}
-
-// Due when the scene changed, after anything that may have spoilt the
-// window (a closed gate, a lost or reset device, a failed present), and once
-// a second in any case, in case something covered the window meanwhile.
-bool CScrSvrDevice::FrameIsDue() {
-  constexpr double kRefreshSeconds = 1.0;
-  CScrSvrApp* app = GetScrSvrApp();
-  SceneKey scene = app ? app->GetSceneKey() : SceneKey();
-  double now = CHighResTimer::GetAbsoluteTime();
-  if (!redrawDue_ && scene == lastScene_ && now - lastDrawn_ < kRefreshSeconds && now >= lastDrawn_) return false;
-  lastScene_ = scene;
-  lastDrawn_ = now;
   return true;
 }
 

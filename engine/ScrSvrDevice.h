@@ -20,21 +20,24 @@ class CScrSvrDevice {
   unsigned GetPresentCount() const { return presents_; }
 
  private:
-  bool FrameIsDue();
-
   IDirect3D9* d3d_ = nullptr;
   D3DPRESENT_PARAMETERS present_ = {};
   IDirect3DDevice9* device_ = nullptr;
-  // A frame that would look like the last one presented is not drawn again,
-  // but for a refresh now and then: redrawing an unchanged picture fifteen
-  // times a second costs a software renderer most of a core.
+  // Set when the window may no longer show the last frame presented: the
+  // gate was closed, the device lost or reset, a present failed, or the
+  // system painted the window.
   bool redrawDue_ = true;
   SceneKey lastScene_;
-  double lastDrawn_ = 0.0;
   unsigned presents_ = 0;
 };
 
 CScrSvrDevice* GetScrSvrDevice();
+
+// Window thread: the system painted the show's window (it was uncovered, or
+// its background erased), so what the device presented there may be gone;
+// the next frame that may draw draws again. Without it a held picture is
+// presented once and never again.
+void ShowWindowPainted();
 
 // Test seam: how the Direct3D object is made (Direct3DCreate9's shape), so a
 // test can take Direct3D away; null restores Direct3DCreate9.

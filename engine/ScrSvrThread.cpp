@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "engine/FrameRest.h"
 #include "engine/InstanceCheck.h"
 #include "engine/Logic.h"
 #include "engine/ProgramVariant.h"
@@ -25,6 +26,7 @@
 namespace {
 
 CScrSvrThread* g_thread = nullptr;
+FrameSleeper g_frameSleeper = nullptr;
 
 struct StopFlag {
   CRITICAL_SECTION lock;
@@ -98,6 +100,8 @@ void StopScrSvrShow() {
 }
 
 CScrSvrThread* GetScrSvrThread() { return g_thread; }
+
+void SetFrameSleeperForTests(FrameSleeper sleeper) { g_frameSleeper = sleeper; }
 
 CScrSvrThread::CScrSvrThread(HWND window) : window_(window) {
   g_thread = this;
@@ -194,14 +198,15 @@ void CScrSvrThread::Run() {
     Stop().framesRunning = true;
   }
   while (!IsStopRequested()) {
+    DWORD rest = kFrameRestMs;
     {
       ShowFrameLock held;
       // A stop taken while this frame waited for the lock: its loading
       // picture stays up.
       if (IsStopRequested()) break;
-      RunFrame();
+      rest = RunFrame();
     }
-    Sleep(66);
+    (g_frameSleeper ? g_frameSleeper : Sleep)(rest);
   }
   {
     ShowFrameLock frame;
@@ -212,13 +217,15 @@ void CScrSvrThread::Run() {
   Trace(L"run: stopped");
 }
 
-void CScrSvrThread::RunFrame() {
+DWORD CScrSvrThread::RunFrame() {
   RunShowRequests();
   appTime_ = CHighResTimer::GetTime();
   elapsedTime_ = CHighResTimer::GetElapsedTime();
   app_->FrameMove(appTime_, elapsedTime_);
   if (CScrSvrDevice* device = GetScrSvrDevice()) device->RenderFrame();
-  Trace(L"frame %d", ++frame_);
+  int frame = frames_.fetch_add(1, std::memory_order_relaxed) + 1;
+  Trace(L"frame %d", frame);
+  return TakeFrameRest(CHighResTimer::GetAbsoluteTime());
 }
 
 void CScrSvrThread::Render(IDirect3DDevice9* device) {

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <d3d9.h>
 
+#include <atomic>
+
 class CScrSvrApp;
 class CScrSvrDevice;
 class KEL_Logic;
@@ -28,8 +30,9 @@ class CScrSvrThread {
 
   void Run();
   // One pass of the frame loop without its rest: the application's frame
-  // step, then the device's frame.
-  void RunFrame();
+  // step, then the device's frame. Returns the rest before the next pass, in
+  // milliseconds.
+  DWORD RunFrame();
   void Render(IDirect3DDevice9* device);
   void RequestStop();
   bool IsStopRequested();
@@ -38,6 +41,8 @@ class CScrSvrThread {
   bool WasSecondInstanceFound() const { return WasScrSvrSecondInstanceFound(); }
 
   CScrSvrApp* GetApp() const { return app_; }
+  // Frames stepped so far; may be read from any thread.
+  int GetFrameCount() const { return frames_.load(std::memory_order_relaxed); }
 
  private:
   void Build();
@@ -51,13 +56,18 @@ class CScrSvrThread {
   Tam_Randomizer* randomizer_ = nullptr;
   double appTime_ = 0.0;
   double elapsedTime_ = 0.0;
-  int frame_ = 0;
+  std::atomic<int> frames_{0};
   bool comInitialised_ = false;
   bool timerPeriodSet_ = false;
 };
 
 // The running show's thread object, or null.
 CScrSvrThread* GetScrSvrThread();
+
+// Test seam: the run loop's rest between frames (Sleep's shape), so a test
+// can run the loop on a clock of its own; null restores Sleep.
+using FrameSleeper = void(WINAPI*)(DWORD milliseconds);
+void SetFrameSleeperForTests(FrameSleeper sleeper);
 
 // The thread procedure; the parameter is the window handle.
 DWORD WINAPI ScrSvrThreadProc(LPVOID parameter);

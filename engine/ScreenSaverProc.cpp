@@ -2,6 +2,7 @@
 // saver window is created and stops it, waiting, when the window goes.
 #include "platform/ScreenSaverLibrary.h"
 
+#include "engine/ScrSvrDevice.h"
 #include "engine/ScrSvrThread.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
@@ -72,6 +73,14 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       Rest(500);
       SendMessageW(window, WM_CLOSE, 0, 0);
       break;
+
+    case WM_PAINT: {
+      // The default painting erases the window; the show's next frame puts
+      // its picture back.
+      LRESULT result = DefScreenSaverProc(window, message, wParam, lParam);
+      ShowWindowPainted();
+      return result;
+    }
   }
   return DefScreenSaverProc(window, message, wParam, lParam);
 }

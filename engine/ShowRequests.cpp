@@ -29,11 +29,21 @@ RequestQueue& Queue() {
   return *queue;
 }
 
-// A mutex, not a critical section: its wait can be combined with handling
-// sent messages. Recursive, so a request may stop the show itself.
-HANDLE FrameMutex() {
-  static HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
-  return mutex;
+// The frame lock: a critical section, so that the worker's own frames, which
+// nobody else wants, cost no call into the system. A thread that finds it
+// held says so and waits for an event, which a release sets while anyone
+// waits, so that the wait can go on answering sent messages. Recursive, so a
+// request may stop the show itself.
+struct FrameLock {
+  CRITICAL_SECTION section;
+  HANDLE released = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  volatile LONG waiting = 0;
+  FrameLock() { InitializeCriticalSection(&section); }
+};
+
+FrameLock& Frame() {
+  static FrameLock* lock = new FrameLock();  // outlives every thread
+  return *lock;
 }
 
 }  // namespace
@@ -146,14 +156,26 @@ void RequestShowClose() {
 }
 
 ShowFrameLock::ShowFrameLock() {
-  HANDLE mutex = FrameMutex();
-  for (;;) {
-    DWORD result = MsgWaitForMultipleObjects(1, &mutex, FALSE, INFINITE, QS_SENDMESSAGE);
-    if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0) return;
-    if (result != WAIT_OBJECT_0 + 1) return;  // no lock to be had; go on unguarded rather than hang
-    MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  FrameLock& lock = Frame();
+  if (TryEnterCriticalSection(&lock.section)) return;
+  // Said before the next try: a holder that leaves after it fails sees it
+  // and sets the event.
+  InterlockedIncrement(&lock.waiting);
+  while (!TryEnterCriticalSection(&lock.section)) {
+    DWORD result = MsgWaitForMultipleObjects(1, &lock.released, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (result == WAIT_OBJECT_0 + 1) {
+      MSG msg;
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    } else if (result != WAIT_OBJECT_0) {
+      EnterCriticalSection(&lock.section);  // no event to wait for: a plain wait
+      break;
+    }
   }
+  InterlockedDecrement(&lock.waiting);
 }
 
-ShowFrameLock::~ShowFrameLock() { ReleaseMutex(FrameMutex()); }
+ShowFrameLock::~ShowFrameLock() {
+  FrameLock& lock = Frame();
+  LeaveCriticalSection(&lock.section);
+  if (InterlockedCompareExchange(&lock.waiting, 0, 0) > 0) SetEvent(lock.released);
+}

@@ -1,6 +1,7 @@
 #include "platform/Trace.h"
 
 #include <windows.h>
+#include <atomic>
 #include <cstdarg>
 #include <cwchar>
 #include <vector>
@@ -10,7 +11,8 @@
 
 namespace {
 
-TraceSink g_sink = nullptr;
+// A test or benchmark may install or remove its sink while a show runs.
+std::atomic<TraceSink> g_sink{nullptr};
 
 struct TraceFile {
   CRITICAL_SECTION lock;
@@ -33,12 +35,13 @@ TraceFile& File() {
 
 }  // namespace
 
-bool TraceEnabled() { return g_sink != nullptr || !File().path.empty(); }
+bool TraceEnabled() { return g_sink.load(std::memory_order_acquire) != nullptr || !File().path.empty(); }
 
-void SetTraceSinkForTests(TraceSink sink) { g_sink = sink; }
+void SetTraceSinkForTests(TraceSink sink) { g_sink.store(sink, std::memory_order_release); }
 
 void Trace(const wchar_t* format, ...) {
-  if (!TraceEnabled()) return;
+  TraceSink sink = g_sink.load(std::memory_order_acquire);
+  if (!sink && File().path.empty()) return;
   va_list args;
   va_start(args, format);
   va_list copy;
@@ -53,8 +56,8 @@ void Trace(const wchar_t* format, ...) {
   }
   va_end(args);
 
-  if (g_sink) {
-    g_sink(text);
+  if (sink) {
+    sink(text);
     return;
   }
   // Time stamp in seconds of the show's clock (to the millisecond), so a test

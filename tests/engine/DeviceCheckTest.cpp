@@ -5,6 +5,7 @@
 #include "engine/ScrSvrDevice.h"
 #include "engine/Logic.h"
 #include "engine/StartupError.h"
+#include "platform/ScreenSaverLibrary.h"
 #include "support/MediaFixtures.h"
 #include "support/TestPaths.h"
 
@@ -85,10 +86,10 @@ TEST_F(DeviceHolder, CheckDeviceResetsADeviceThatNeedsIt) {
   Step();  // and the frame draws again
 }
 
-// A frame that would look like the last one is not drawn again, except for a
-// refresh once a second; a new picture, another state, the render gate
-// opening again or a reset draw at once. With the gate closed nothing is
-// drawn at all.
+// A frame that would look like the last one is not drawn again, however long
+// the picture is held; a new picture, another state, the render gate opening
+// again, a reset or the system painting the window draw at once. With the
+// gate closed nothing is drawn at all.
 TEST_F(DeviceHolder, OnlyFramesThatChangeAreDrawn) {
   Build();
   Step();
@@ -109,7 +110,14 @@ TEST_F(DeviceHolder, OnlyFramesThatChangeAreDrawn) {
 
   EXPECT_EQ(presentsOver(1, 0.066), 1u);  // the gate opened
   EXPECT_EQ(presentsOver(5, 0.066), 0u);
-  EXPECT_EQ(presentsOver(1, 1.0), 1u);  // refreshed
+  EXPECT_EQ(presentsOver(30, 1.0), 0u);  // held for half a minute
+  // The window was uncovered: the screen saver's window procedure paints it
+  // (erasing it to black), and the next frame puts the picture back, once.
+  InvalidateRect(window, nullptr, TRUE);
+  ScreenSaverProc(window, WM_PAINT, 0, 0);
+  EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+  EXPECT_EQ(presentsOver(1, 0.066), 1u);
+  EXPECT_EQ(presentsOver(3, 0.066), 0u);
   ASSERT_TRUE(app->LoadTexture(folder + L"p.png"));
   EXPECT_EQ(presentsOver(1, 0.066), 1u);
   EXPECT_EQ(presentsOver(3, 0.066), 0u);
@@ -122,4 +130,44 @@ TEST_F(DeviceHolder, OnlyFramesThatChangeAreDrawn) {
   EXPECT_EQ(presentsOver(2, 0.066), 1u);
   ForcePictureRender = 0;
   RemoveTree(folder);
+}
+
+// A frame with nothing to draw leaves the device alone: a device that needs
+// a reset is reset only when a frame is drawn, and then drawn in that frame.
+TEST_F(DeviceHolder, TheDeviceIsCheckedOnlyWhenAFrameIsDrawn) {
+  Build();
+  Step();
+  Step();
+  Step(1.1);
+  Step();
+  ASSERT_EQ(CurrentState(), L"SaverState");
+  CScrSvrDevice* holder = GetScrSvrDevice();
+  IDirect3DDevice9* device = holder->GetDevice();
+  ForcePictureRender = 1;
+  Step();
+  Step();  // drawn once; nothing changes from here on
+
+  // As in the reset test above: a live default-pool resource makes a Reset
+  // fail and leaves the device needing one.
+  IDirect3DTexture9* blocker = nullptr;
+  ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &blocker,
+                                  nullptr),
+            D3D_OK);
+  D3DPRESENT_PARAMETERS present = {};
+  present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  present.Windowed = TRUE;
+  ASSERT_EQ(device->Reset(&present), D3DERR_INVALIDCALL);
+  blocker->Release();
+  ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+
+  unsigned before = holder->GetPresentCount();
+  for (int i = 0; i < 10; ++i) Step();
+  EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  EXPECT_EQ(holder->GetPresentCount(), before);
+
+  ShowWindowPainted();
+  Step();
+  EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
+  EXPECT_EQ(holder->GetPresentCount(), before + 1);
+  ForcePictureRender = 0;
 }

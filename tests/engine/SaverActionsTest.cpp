@@ -14,6 +14,9 @@
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
 #include "platform/WideText.h"
+#include "support/AllocationCount.h"
+#include "support/MediaFixtures.h"
+#include "support/TestPaths.h"
 
 namespace {
 
@@ -32,6 +35,7 @@ struct Recording {
   int pictures = 0;
   int pairedFinds = 0;
   int pairedLoads = 0;
+  int polls = 0;  // player states asked
 };
 Recording g_rec;
 
@@ -40,7 +44,7 @@ const SaverPlayer kRecordingPlayer = {
     [] { return ++g_rec.playNextMedia, true; },
     [] { return ++g_rec.playNextAdvert, true; },
     [] { return g_rec.kind; },
-    [] { return g_rec.state; },
+    [] { return ++g_rec.polls, g_rec.state; },
     [] { return ++g_rec.stops, true; },
     [] { return ++g_rec.listStops, true; },
     [] {
@@ -605,4 +609,96 @@ TEST_F(SaverActions, AdvertRoad) {
   Enter(L"SAVER_SELECTNEXT_1");
   EXPECT_EQ(CurrentAction(), L"SAVER_ADSLOADING_1");
   EXPECT_EQ(g_rec.playNextAdvert, 2);
+}
+
+// An action that waits for a moment has the loop wake just after it, so the
+// frame that moves on comes then rather than up to a rest later; while
+// nothing is due the loop rests its full 66 ms.
+TEST_F(SaverActions, TheLoopWakesWhenAWaitEnds) {
+  struct Case {
+    const wchar_t* action;
+    int state;
+    double entered;
+    double stepped;
+    DWORD rest;
+  } cases[] = {
+      {L"SAVER_PICONLYPLAYING_1", 0, 200.0, 205.0, 66},       // interval 10: far off
+      {L"SAVER_PICONLYPLAYING_1", 0, 200.0, 209.96875, 33},   // 31.25 ms before its end
+      {L"SAVER_PICONLYPLAYING_1", 0, 200.0, 210.0, 1},        // exactly the interval: just after
+      {L"SAVER_PICAUDIOPLAYING_1", 3, 300.0, 309.96875, 33},  // during audio too
+      {L"SAVER_PICAUDIOPLAYING_1", 3, 300.0, 310.125, 1},     // ran out: the next frame loads at once
+      {L"SAVER_WEBMPLAYING_1", 2, 600.0, 606.96875, 33},      // not playing: its display time
+      {L"SAVER_WEBMPLAYING_1", 3, 600.0, 606.96875, 66},      // playing: watched at the loop's pace
+      {L"SAVER_SELECTNEXT_1", 0, 700.0, 700.96875, 33},       // nothing to show: the retry
+      {L"SAVER_VIDEOPLAYING_1", 3, 800.0, 806.96875, 66},     // playback has no moment due
+  };
+  CurrentVisualIndex = 1;
+  SliderVal_PictureTimeout = 10;
+  AddPictures(1);
+  AddWebMedia(L"http://radio.example/stream", L"http://radio.example", 6);
+  for (const Case& c : cases) {
+    std::string where = WideToUtf8(c.action) + " at " + std::to_string(c.stepped);
+    // A choice finds nothing to show only outside Local Image mode.
+    CurrentVisualIndex = wcscmp(c.action, L"SAVER_SELECTNEXT_1") == 0 ? 0 : 1;
+    g_rec.state = c.state;
+    clock.Set(c.entered);
+    Enter(c.action);
+    StepAt(c.stepped);
+    EXPECT_EQ(lastRest, c.rest) << where;
+    EXPECT_EQ(CurrentAction(), c.action) << where;
+  }
+}
+
+// While an item is held, a frame asks the player for its state only where
+// the show watches playback, and then once; it presents nothing and
+// allocates nothing.
+TEST_F(SaverActions, AHeldItemCostsAtMostOnePollAFrame) {
+  struct Case {
+    const wchar_t* action;
+    int state;
+    int pollsPerFrame;
+  } cases[] = {
+      {L"SAVER_PICONLYPLAYING_1", 0, 0},
+      {L"SAVER_PICAUDIOPLAYING_1", 3, 1},
+      {L"SAVER_AUDIOVISUALPLAYING_1", 3, 1},
+      {L"SAVER_VIDEOPLAYING_1", 3, 1},
+      {L"SAVER_WEBMPLAYING_1", 3, 1},
+      {L"SAVER_ADSPLAYING_1", 3, 1},
+  };
+  std::wstring folder = MakeTempFolder(L"kel-held");
+  ASSERT_TRUE(WriteFileBytes(folder + L"p.png", MakePng(32, 32, 0xFF0000, 0x00FF00)));
+  CurrentVisualIndex = 1;
+  SliderVal_PictureTimeout = 60;
+  AddPictures(1);
+  AddWebMedia(L"http://radio.example/stream", L"http://radio.example", 6);
+  CScrSvrDevice* device = GetScrSvrDevice();
+  const int kFrames = 20;
+  for (const Case& c : cases) {
+    std::string where = WideToUtf8(c.action);
+    ASSERT_TRUE(GetScrSvrApp()->LoadTexture(folder + L"p.png"));
+    CurrentMediaIndex = -1;  // no current media item: the render gate stays open
+    g_rec.state = c.state;
+    clock.Set(1000.0);
+    Enter(c.action);
+    unsigned shown = device->GetPresentCount();
+    Step();
+    ASSERT_EQ(device->GetPresentCount(), shown + 1) << where << ": the picture went up";
+    Step();
+    int polls = g_rec.polls;
+    unsigned presents = device->GetPresentCount();
+    trace.Suspend();
+    long allocations = 0;
+    {
+      AllocationCount count;
+      for (int i = 0; i < kFrames; ++i) Step();
+      allocations = count.Count();
+    }
+    trace.Resume();
+    EXPECT_EQ(CurrentAction(), c.action) << where;
+    EXPECT_EQ(g_rec.polls - polls, kFrames * c.pollsPerFrame) << where;
+    EXPECT_EQ(device->GetPresentCount(), presents) << where;
+    EXPECT_EQ(allocations, 0) << where;
+  }
+  GetScrSvrApp()->ReleaseTexture();
+  RemoveTree(folder);
 }

@@ -62,7 +62,7 @@ void ShowFixture::Step(double seconds) {
   clock.Advance(seconds);
   ASSERT_NE(thread, nullptr);
   ASSERT_NE(GetScrSvrApp(), nullptr);
-  thread->RunFrame();
+  lastRest = thread->RunFrame();
 }
 
 std::wstring ShowFixture::CurrentState() {

@@ -33,7 +33,7 @@ class ShowFixture : public testing::Test {
   void Build();
   // Tears it down, as the worker does when the show ends.
   void Destroy();
-  // One pass of the shipped run loop, without its rest.
+  // One pass of the shipped run loop, without its rest (kept in lastRest).
   void Step(double seconds = 0.066);
 
   std::wstring CurrentState();
@@ -44,4 +44,5 @@ class ShowFixture : public testing::Test {
   FakeClock clock;
   HWND window = nullptr;
   std::unique_ptr<CScrSvrThread> thread;
+  DWORD lastRest = 0;
 };

@@ -51,12 +51,18 @@ TEST_F(ShowRoad, FromBootThroughTheIntroHoldToTheSaver) {
   float start = GetIntroStartTime();
   EXPECT_FLOAT_EQ(start, static_cast<float>(clock.Now()));
 
-  // Exactly one second is not enough: the hold is strict.
+  // Exactly one second is not enough: the hold is strict. The loop rests its
+  // full frame while the end is far, then wakes just after it.
   clock.Set(start + 0.5);
   Step(0.0);
+  EXPECT_EQ(lastRest, 66u);
+  clock.Set(start + 0.96875);
+  Step(0.0);
+  EXPECT_NEAR(lastRest, 33.0, 1.0);
   clock.Set(start + 1.0);
   Step(0.0);
   EXPECT_EQ(CurrentAction(), L"INTRO_ACT_SPLASH_1");
+  EXPECT_LE(lastRest, 2u);
   Step(0.01);
   EXPECT_EQ(CurrentAction(), L"INTRO_ACT_OUTRO_1");
   EXPECT_EQ(CurrentState(), L"IntroState");

@@ -4,6 +4,8 @@
 
 #include "MessageBoxWatcher.h"
 #include "ShowFixture.h"
+#include "engine/IntroState.h"
+#include "engine/ShowRequests.h"
 #include "engine/StartupError.h"
 #include "media/ListPlayer.h"
 
@@ -127,6 +129,52 @@ TEST_F(ThreadStart, StartFailuresAreToldUndoneAndCloseTheWindow) {
   DestroyWindow(own);
 }
 
+// ---- the loop's rest ---------------------------------------------------------
+
+namespace {
+
+// Stands in for the loop's rest: time passes on the show's clock alone. Notes
+// the clock of the first frame that found the intro's hold over, then stops
+// the loop.
+FakeClock* g_loopClock = nullptr;
+double g_holdOverAt = 0.0;
+double g_frameBefore = 0.0;
+int g_passes = 0;
+
+void WINAPI RestOnTheShowClock(DWORD milliseconds) {
+  CScrSvrApp* app = GetScrSvrApp();
+  CScrSvrState* state = app ? app->GetMachine()->GetCurrentState() : nullptr;
+  CScrSvrState* action = state ? state->GetCurrentAction() : nullptr;
+  if (g_holdOverAt == 0.0 && action && action->Name() == L"INTRO_ACT_OUTRO_1") g_holdOverAt = g_loopClock->Now();
+  if (g_holdOverAt == 0.0) g_frameBefore = g_loopClock->Now();
+  if (g_holdOverAt != 0.0 || ++g_passes > 100) RequestScrSvrStop();
+  g_loopClock->Advance(milliseconds / 1000.0);
+}
+
+}  // namespace
+
+// The run loop rests its 66 ms while nothing falls due and wakes just after
+// the intro's hold runs out, rather than up to a rest later.
+TEST_F(ThreadStart, TheLoopWakesJustAfterTheIntroHold) {
+  Build();
+  g_loopClock = &clock;
+  g_holdOverAt = g_frameBefore = 0.0;
+  g_passes = 0;
+  ClearScrSvrStopRequest();  // as a worker's start does: an earlier show's stop is not this one's
+  SetFrameSleeperForTests(RestOnTheShowClock);
+  thread->Run();
+  SetFrameSleeperForTests(nullptr);
+  ClearScrSvrStopRequest();
+  double start = GetIntroStartTime();
+  ASSERT_GT(g_holdOverAt, 0.0) << "the hold never ran out";
+  EXPECT_GT(g_holdOverAt, start + 1.0);
+  EXPECT_LE(g_holdOverAt, start + 1.0 + 0.003);
+  EXPECT_LE(g_frameBefore, start + 1.0);
+  // Full rests until then: the boot's two frames and about sixteen of the
+  // intro's.
+  EXPECT_LE(g_passes, 20);
+}
+
 // ---- stopping --------------------------------------------------------------
 
 namespace {
@@ -183,4 +231,61 @@ TEST(ThreadStop, StopRequestsNeedNoThreadObject) {
   EXPECT_TRUE(IsScrSvrStopRequested());
   StopScrSvrThread(nullptr);
   ClearScrSvrStopRequest();
+}
+
+// ---- the frame lock ----------------------------------------------------------
+
+namespace {
+
+struct LockRun {
+  HWND window = nullptr;
+  HANDLE held = nullptr;
+  bool answered = false;
+  bool doneHolding = false;
+};
+
+LRESULT CALLBACK AnswerSeven(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP) return 7;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Holds the lock (twice over, as a request that stops the show does) and,
+// holding it, sends to a window of the thread that waits for it.
+DWORD WINAPI HoldAndSend(LPVOID parameter) {
+  LockRun* run = static_cast<LockRun*>(parameter);
+  ShowFrameLock frame;
+  { ShowFrameLock again; }
+  SetEvent(run->held);
+  DWORD_PTR result = 0;
+  run->answered = SendMessageTimeoutW(run->window, WM_APP, 0, 0, SMTO_NORMAL, 10000, &result) && result == 7;
+  run->doneHolding = true;
+  return 0;
+}
+
+}  // namespace
+
+// A thread that waits for the frame lock answers what the holder sends it,
+// and gets the lock once the holder has let it go.
+TEST(FrameLock, AWaiterAnswersTheHolderAndComesAfterIt) {
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = AnswerSeven;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"KelTestFrameLock";
+  RegisterClassW(&wc);
+  LockRun run;
+  run.window = CreateWindowW(L"KelTestFrameLock", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(run.window, nullptr);
+  run.held = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE holder = CreateThread(nullptr, 0, HoldAndSend, &run, 0, nullptr);
+  ASSERT_NE(holder, nullptr);
+  ASSERT_EQ(WaitForSingleObject(run.held, 20000), WAIT_OBJECT_0);
+  {
+    ShowFrameLock frame;
+    EXPECT_TRUE(run.answered);
+    EXPECT_TRUE(run.doneHolding);
+  }
+  EXPECT_EQ(WaitForSingleObject(holder, 20000), WAIT_OBJECT_0);
+  CloseHandle(holder);
+  CloseHandle(run.held);
+  DestroyWindow(run.window);
 }

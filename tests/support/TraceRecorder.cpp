@@ -61,3 +61,7 @@ void TraceRecorder::Clear() {
   recorded.lines.clear();
   LeaveCriticalSection(&recorded.lock);
 }
+
+void TraceRecorder::Suspend() { SetTraceSinkForTests(nullptr); }
+
+void TraceRecorder::Resume() { SetTraceSinkForTests(Record); }

@@ -14,4 +14,8 @@ class TraceRecorder {
   std::vector<std::wstring> Matching(const std::wstring& prefix) const;
   bool Contains(const std::wstring& line) const;
   void Clear();
+  // Collects nothing until Resume: for a measure that must not count the
+  // recorder's own work.
+  void Suspend();
+  void Resume();
 };
