@@ -105,6 +105,8 @@ std::wstring DialogFixture::CatalogPath() const { return install_ + L"kelconfig\
 void DialogFixture::WriteCatalog(const std::string& xml) { WriteFileBytes(CatalogPath(), xml); }
 
 bool DialogFixture::Open() {
+  // A dialog ended by OK or Cancel is only hidden (it is modeless here).
+  if (dialog_ && IsWindow(dialog_)) DestroyWindow(dialog_);
   InitDialogControls();
   dialog_ = CreateDialogParamW(GetDialogModule(), MAKEINTRESOURCEW(IDD_SETTINGS_DIALOG), nullptr,
                                ScreenSaverConfigureDialog, 0);
@@ -146,6 +148,7 @@ bool DialogFixture::Visible(int id) const { return (GetWindowLongW(Control(id), 
 std::wstring TreeText(HWND tree, HTREEITEM first) {
   std::wstring out;
   for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(tree, item)) {
+    TreeView_Expand(tree, item, TVE_EXPAND);
     wchar_t label[1024] = {};
     TVITEMW data = {};
     data.mask = TVIF_TEXT;
@@ -182,6 +185,7 @@ HTREEITEM FindIn(HWND tree, HTREEITEM first, const std::wstring& label) {
     data.cchTextMax = 1024;
     TreeView_GetItem(tree, &data);
     if (label == text) return item;
+    TreeView_Expand(tree, item, TVE_EXPAND);
     if (HTREEITEM found = FindIn(tree, TreeView_GetChild(tree, item), label)) return found;
   }
   return nullptr;
