@@ -318,6 +318,81 @@ TEST(CatalogCommands, CommandsReachIntoFoldersNeverOpened) {
   RemoveTree(media);
 }
 
+// After Delete nothing is selected: the status line tells what went.
+TEST(CatalogCommands, DeleteLeavesTheDeletedItemsPathInTheStatusLine) {
+  const struct {
+    const wchar_t* label;
+    bool openFirst;
+    const wchar_t* path;
+    const wchar_t* left;
+  } cases[] = {
+      {L"song.mp3", true, L"C:/Pics/Holiday/song.mp3", L"Holiday(beach.jpg), clip.avi"},
+      {L"Holiday", false, L"C:/Pics/Holiday/", L"clip.avi"},
+      {L"clip.avi", false, L"C:\\Videos\\clip.avi", L"Holiday(beach.jpg, song.mp3)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    DialogFixture f;
+    f.WriteCatalog(SmallCatalogXml());
+    ASSERT_TRUE(f.Open());
+    size_t before = LiveCatalogTreeRecords();
+    HWND tree = CatalogOf(f);
+    f.SelectCatalogItem(c.openFirst ? f.FindCatalogItem(c.label) : FindShownItem(tree, c.label));
+    f.Click(IDC_DELETE_ITEM);
+    RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(c.path, f.Text(IDC_STATUS_LINE));
+    EXPECT_EQ(nullptr, TreeView_GetSelection(tree));
+    EXPECT_EQ(c.left, f.CatalogTreeText());
+    EXPECT_LT(LiveCatalogTreeRecords(), before);
+    f.Cancel();
+  }
+}
+
+// The folder that Create added is selected and in view, wherever the tree
+// was scrolled to.
+TEST(CatalogCommands, CreateSelectsTheNewFolderAndScrollsItIntoView) {
+  std::vector<CatalogNode> many;
+  for (int i = 0; i < 60; ++i)
+    many.push_back({L"PICTURE", L"p" + std::to_wstring(i), L"C:/p" + std::to_wstring(i) + L".jpg", L"C:", {}});
+  std::wstring media = MakeTempFolder(L"kelcreate");
+  std::wstring chosen = media + L"Summer";
+  ASSERT_TRUE(CreateDirectoryW(chosen.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(chosen + L"\\beach.jpg", "x"));
+  DialogFixture f;
+  f.WriteCatalog(CatalogXml(many));
+  ASSERT_TRUE(f.Open());
+  HWND tree = CatalogOf(f);
+  HTREEITEM last = TopItem(tree, 59);
+  f.SelectCatalogItem(last);
+  TreeView_EnsureVisible(tree, last);
+  RECT client;
+  GetClientRect(tree, &client);
+  auto inView = [&](HTREEITEM item) {
+    RECT row = {};
+    *reinterpret_cast<HTREEITEM*>(&row) = item;
+    return SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&row)) && row.top >= client.top &&
+           row.bottom <= client.bottom;
+  };
+  ASSERT_FALSE(inView(TopItem(tree, 0)));
+  Seams().chosenPath = chosen;
+  f.Click(IDC_CREATE_CATALOG);
+  HTREEITEM added = TopItem(tree, 0);
+  std::wstring label;
+  GetTreeItemText(tree, added, label);
+  EXPECT_EQ(L"Summer", label);
+  EXPECT_EQ(added, TreeView_GetSelection(tree));
+  EXPECT_TRUE(inView(added));
+  RedrawWindow(tree, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_NE(std::wstring::npos, f.Text(IDC_STATUS_LINE).find(L"/Summer/"));
+  // A cancelled browser leaves the selection alone.
+  f.SelectCatalogItem(last);
+  Seams().chosenPath.clear();
+  f.Click(IDC_CREATE_CATALOG);
+  EXPECT_EQ(last, TreeView_GetSelection(tree));
+  f.Cancel();
+  RemoveTree(media);
+}
+
 TEST(CatalogCommands, SaveWritesACheckedNameIntoMyCatalogs) {
   DialogFixture f;
   f.WriteCatalog(SmallCatalogXml());
