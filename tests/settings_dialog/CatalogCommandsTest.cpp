@@ -180,8 +180,7 @@ TEST(CatalogCommands, OkKeepsTheOrderOfEveryLevelTimeAfterTime) {
 TEST(CatalogCommands, AFolderNeverOpenedFillsWhenTheUserOpensIt) {
   auto rowOf = [](HWND tree, HTREEITEM item, BOOL textOnly) {
     RECT row = {};
-    *reinterpret_cast<HTREEITEM*>(&row) = item;
-    SendMessageW(tree, TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(&row));
+    TreeView_GetItemRect(tree, item, &row, textOnly);
     return row;
   };
   const struct {
@@ -369,9 +368,7 @@ TEST(CatalogCommands, CreateSelectsTheNewFolderAndScrollsItIntoView) {
   GetClientRect(tree, &client);
   auto inView = [&](HTREEITEM item) {
     RECT row = {};
-    *reinterpret_cast<HTREEITEM*>(&row) = item;
-    return SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&row)) && row.top >= client.top &&
-           row.bottom <= client.bottom;
+    return TreeView_GetItemRect(tree, item, &row, TRUE) && row.top >= client.top && row.bottom <= client.bottom;
   };
   ASSERT_FALSE(inView(TopItem(tree, 0)));
   Seams().chosenPath = chosen;
