@@ -1,17 +1,25 @@
 // The catalog editor on large libraries, in a hidden window with real tree
-// views. Prints:
-//   scan 10000 files: N ms, bare walk M ms, ratio R   (target: ratio <= 3)
-//   tree load 100000 entries: N ms                    (target: < 3 s)
-//   tree save 100000 entries: N ms                    (target: < 3 s)
+// views. Each figure is set against what the platform itself needs for the
+// same work, measured in the same run (these machines are shared and
+// noisy); every figure is the best of its runs. Prints:
+//   scan 10000 files: N ms, bare walk M ms, ratio R                      (target: R <= 3)
+//   tree load 100000 entries: N ms, DOM load M ms, ratio R               (target: R <= 1.5)
+//   tree save 100000 entries: N ms, DOM save M ms, ratio R               (target: R <= 2)
+// The catalog is 10 folders of 10,000 entries; the DOM figures are MSXML
+// loading that file (and releasing the document, as every reader does) and
+// saving the loaded document.
 #include <windows.h>
 #include <objbase.h>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "bench/BenchClock.h"
+#include "media/CatalogFixtures.h"
+#include "media/MSXMLParser.h"
 #include "settings_dialog/CatalogFiles.h"
 #include "settings_dialog/FolderScan.h"
 #include "settings_dialog/TreeHost.h"
@@ -19,7 +27,7 @@
 
 namespace {
 
-const int kRuns = 3;
+const int kRuns = 5;
 
 // What the scan is measured against: the same folders listed and nothing
 // else done.
@@ -46,19 +54,14 @@ int BareWalk(const std::wstring& folder) {
 }
 
 std::string LargeCatalog(int folders, int perFolder) {
-  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CATALOG>\n";
+  std::vector<CatalogNode> nodes;
   for (int f = 0; f < folders; ++f) {
-    std::string name = "Folder" + std::to_string(f);
-    xml += "<FOLDER" + std::to_string(f) + " parentname=\"CATALOG\" branchname=\"" + name + "\" branchpath=\"D:\\" +
-           name + "\" parentpath=\"D:\">\n";
-    for (int i = 0; i < perFolder; ++i) {
-      std::string file = "picture" + std::to_string(i) + ".jpg";
-      xml += "<PICTURE parentname=\"" + name + "\" branchname=\"" + file + "\" branchpath=\"D:\\" + name + "\\" + file +
-             "\" parentpath=\"D:\\" + name + "\"/>\n";
-    }
-    xml += "</FOLDER" + std::to_string(f) + ">\n";
+    CatalogNode folder{L"FOLDER" + std::to_wstring(f), L"Set " + std::to_wstring(f),
+                       L"D:/Media/Set" + std::to_wstring(f) + L"/", L"D:/Media", {}};
+    for (int i = 0; i < perFolder; ++i) folder.children.push_back(GeneratedEntry(f * perFolder + i));
+    nodes.push_back(folder);
   }
-  return xml + "</CATALOG>\n";
+  return CatalogXml(nodes);
 }
 
 }  // namespace
@@ -101,18 +104,42 @@ int main() {
   {
     std::wstring catalog = temp + L"large.xml";
     WriteFileBytes(catalog, LargeCatalog(10, 10000));
-    TreeHost host;
-    double start = BenchSeconds();
-    bool loaded = LoadCatalogIntoTree(host.catalog(), catalog, L"catalog");
-    double load = BenchSeconds() - start;
-    int items = CountItems(host.catalog());
-    if (!loaded || items != 100010) printf("load gave %d items\n", items);
-    printf("tree load 100000 entries: %.0f ms\n", load * 1000);
-    start = BenchSeconds();
-    bool saved = WriteCatalogFile(host.catalog(), temp + L"saved.xml", L"catalog");
-    double save = BenchSeconds() - start;
-    if (!saved) printf("save failed\n");
-    printf("tree save 100000 entries: %.0f ms\n", save * 1000);
+    double domLoad = 1e9, domSave = 1e9, load = 1e9, save = 1e9;
+    int items = 0;
+    bool ok = true;
+    for (int run = 0; run < kRuns; ++run) {
+      {
+        // Reading through the DOM is loading the document and letting it go.
+        double start = BenchSeconds();
+        auto parser = std::make_unique<Tam_MSXMLParser>();
+        ok = parser->Load_Document(catalog) && ok;
+        double loaded = BenchSeconds();
+        parser->Save_Document(temp + L"dom.xml");
+        double saved = BenchSeconds();
+        parser.reset();
+        domLoad = std::min(domLoad, (loaded - start) + (BenchSeconds() - saved));
+        domSave = std::min(domSave, saved - loaded);
+      }
+      TreeHost host;
+      double start = BenchSeconds();
+      ok = LoadCatalogIntoTree(host.catalog(), catalog, L"catalog") && ok;
+      load = std::min(load, BenchSeconds() - start);
+      items = CountItems(host.catalog());
+      start = BenchSeconds();
+      ok = WriteCatalogFile(host.catalog(), temp + L"saved.xml", L"catalog") && ok;
+      save = std::min(save, BenchSeconds() - start);
+    }
+    // The folders were never opened: all of it must still be there.
+    std::string saved = ReadFileBytes(temp + L"saved.xml");
+    size_t elements = 0;
+    for (size_t at = saved.find("branchname="); at != std::string::npos; at = saved.find("branchname=", at + 1))
+      ++elements;
+    if (!ok || items != 10 || elements != 100010)
+      printf("the catalog did not come back whole (%d items shown, %zu saved)\n", items, elements);
+    printf("tree load 100000 entries: %.0f ms, DOM load %.0f ms, ratio %.2f\n", load * 1000, domLoad * 1000,
+           load / domLoad);
+    printf("tree save 100000 entries: %.0f ms, DOM save %.0f ms, ratio %.2f\n", save * 1000, domSave * 1000,
+           save / domSave);
   }
   RemoveTree(temp);
   CoUninitialize();

@@ -3,9 +3,15 @@
 #include <comdef.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "media/MSXMLParser.h"
 #include "media/MediaKind.h"
+#include "settings_dialog/CatalogEntries.h"
+#include "settings_dialog/CatalogTextReader.h"
+#include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/CatalogTreeWalk.h"
+#include "settings_dialog/CatalogXmlText.h"
 #include "settings_dialog/ScopedRedraw.h"
 
 namespace {
@@ -16,13 +22,23 @@ bool IsReadOnlyFile(const std::wstring& path) {
          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FlushFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+// Writes the whole text and puts it on the disk before the file counts as
+// written.
+bool WriteWholeFile(const std::wstring& path, const std::string& text) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && FlushFileBuffers(file);
+  bool ok = true;
+  size_t done = 0;
+  while (ok && done < text.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 24));
+    DWORD written = 0;
+    ok = WriteFile(file, text.data() + done, chunk, &written, nullptr) && written == chunk;
+    done += written;
+  }
+  ok = ok && FlushFileBuffers(file);
+  DWORD error = GetLastError();
   CloseHandle(file);
+  SetLastError(error);
   return ok;
 }
 
@@ -30,23 +46,44 @@ bool FlushFile(const std::wstring& path) {
 // once it is whole: a save that fails half-way leaves the user's catalog as
 // it was. A read-only catalog is left alone (the system would let the
 // replacement through on some file systems).
-bool SaveReplacing(MSXMLParser& parser, const std::wstring& path) {
+bool SaveReplacing(const std::string& text, const std::wstring& path) {
   if (path.empty() || IsReadOnlyFile(path)) return false;
   std::wstring temporary = path + L".saving";
   DeleteFileW(temporary.c_str());
-  bool saved = false;
-  try {
-    saved = parser.Save_Document(temporary);
-  } catch (const _com_error&) {
-    saved = false;
-  }
-  if (saved && FlushFile(temporary) &&
+  if (WriteWholeFile(temporary, text) &&
       MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return true;
   DWORD error = GetLastError();
   DeleteFileW(temporary.c_str());
   SetLastError(error);
   return false;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size = {};
+  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000;
+  if (ok) {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    ok = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+// The DOM has found the file well-formed; its text gives the entries at a
+// part of the DOM's cost when it is of the plain form, and the DOM gives
+// them otherwise.
+void FillCatalogFromFile(HWND tree, const std::wstring& path, IXMLDOMNode* root) {
+  auto entries = std::make_shared<CatalogEntries>();
+  std::string bytes;
+  if (ReadWholeFile(path, bytes) && ReadCatalogText(bytes, *entries))
+    PlaceCatalogEntries(tree, nullptr, std::move(entries));
+  else
+    FillCatalogTree(tree, nullptr, root);
 }
 
 enum class FileFlavour { Catalog, Extension };
@@ -59,7 +96,7 @@ bool LoadIntoTree(HWND tree, const std::wstring& path, FileFlavour flavour) {
     if (!root) return false;
     ScopedRedraw pause(tree);
     if (flavour == FileFlavour::Catalog)
-      FillCatalogTree(tree, nullptr, root.Get());
+      FillCatalogFromFile(tree, path, root.Get());
     else
       FillExtensionTree(tree, nullptr, root.Get());
     return true;
@@ -71,17 +108,10 @@ bool LoadIntoTree(HWND tree, const std::wstring& path, FileFlavour flavour) {
 }  // namespace
 
 bool WriteCatalogFile(HWND tree, const std::wstring& path, const std::wstring&) {
-  try {
-    Tam_MSXMLParser parser;
-    parser.New_Document();
-    if (!parser.Set_Header(L"xml", L"encoding", L"UTF-8")) return false;
-    if (!parser.Add_FirstChild(L"CATALOG")) return false;
-    int counter = 0;
-    WriteCatalogItems(tree, parser, nullptr, L"CATALOG", counter);
-    return SaveReplacing(parser, path);
-  } catch (const _com_error&) {
-    return false;
-  }
+  CatalogXmlText text("CATALOG");
+  int counter = 0;
+  WriteCatalogItems(tree, text, nullptr, L"CATALOG", counter);
+  return SaveReplacing(text.Finish(), path);
 }
 
 bool LoadCatalogIntoTree(HWND tree, const std::wstring& path, const std::wstring&) {
@@ -93,22 +123,11 @@ bool LoadExtensionsIntoTree(HWND tree, const std::wstring& path, const std::wstr
 }
 
 bool WriteExtensionFile(HWND tree, const std::wstring& path, const std::wstring&) {
-  try {
-    Tam_MSXMLParser parser;
-    parser.New_Document();
-    if (!parser.Set_Header(L"xml", L"encoding", L"UTF-8")) return false;
-    if (!parser.Add_FirstChild(L"EXTENSION")) return false;
-    if (!parser.Add_FirstChild(L"ExtList")) return false;
-    parser.Set_Attribute(L"parentname", L"");
-    parser.Set_Attribute(L"branchname", L"ExtList");
-    parser.Set_Attribute(L"branchpath", L"");
-    parser.Set_Attribute(L"parentpath", L"");
-    int counter = 0;
-    if (TreeView_GetRoot(tree)) WriteExtensionItems(tree, parser, nullptr, L"ExtList", counter);
-    return SaveReplacing(parser, path);
-  } catch (const _com_error&) {
-    return false;
-  }
+  CatalogXmlText text("EXTENSION");
+  text.Begin("ExtList", L"", L"ExtList", L"", L"");
+  int counter = 0;
+  if (TreeView_GetRoot(tree)) WriteExtensionItems(tree, text, nullptr, L"ExtList", counter);
+  return SaveReplacing(text.Finish(), path);
 }
 
 void GetKindGroupName(int kind, std::wstring& name) { name = GetKindGroupName(kind); }

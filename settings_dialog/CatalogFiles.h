@@ -6,8 +6,9 @@
 // The catalog file and the extension-list file, read into and written from
 // the dialog's tree views. Every load or save makes its own parser.
 
-// Writes the whole tree as a catalog (root "CATALOG", declaration UTF-8).
-// The document goes to a temporary file beside path that replaces the old
+// Writes the whole tree as a catalog (root "CATALOG", declaration UTF-8),
+// every level in the tree's order, folders not opened yet included; loading
+// the file gives the same tree back. The document goes to a temporary file beside path that replaces the old
 // file only once it is complete: false when anything failed, and then the
 // old file is untouched. topName is not used.
 bool WriteCatalogFile(HWND tree, const std::wstring& path, const std::wstring& topName);

@@ -13,6 +13,8 @@
 namespace {
 
 std::atomic<size_t> liveRecords{0};
+// Entries waiting in folders not opened yet.
+std::atomic<size_t> waitingEntries{0};
 
 // Image indexes of the kinds, as the list was built (the order of the
 // bitmaps gives 0..5 unless the list was made some other way).
@@ -46,10 +48,30 @@ struct OwnedTree {
   HWND parent = nullptr;
   std::unordered_map<HTREEITEM, ItemLinks> links;
   ItemLinks top;  // firstChild / lastChild of the top level
+  // What the folders not opened yet hold, by their items.
+  std::unordered_map<HTREEITEM, CatalogWaiting> deferred;
+
+  OwnedTree() = default;
+  OwnedTree(const OwnedTree&) = delete;
+  OwnedTree& operator=(const OwnedTree&) = delete;
+  ~OwnedTree() {
+    for (const auto& folder : deferred) waitingEntries -= folder.second.end - folder.second.begin;
+  }
+  void ForgetDeferred(HTREEITEM item) {
+    auto found = deferred.find(item);
+    if (found == deferred.end()) return;
+    waitingEntries -= found->second.end - found->second.begin;
+    deferred.erase(found);
+  }
 };
 
 namespace {
 std::unordered_map<HWND, OwnedTree> ownedTrees;
+
+OwnedTree* FindOwned(HWND tree) {
+  auto owned = ownedTrees.find(tree);
+  return owned != ownedTrees.end() && owned->second.parent == GetParent(tree) ? &owned->second : nullptr;
+}
 
 void Link(OwnedTree& owned, HTREEITEM item, HTREEITEM parent, bool first) {
   ItemLinks* holder = &owned.top;
@@ -99,6 +121,15 @@ LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM
   WNDPROC previous = hook->second.previous;
   if (message == WM_NOTIFY) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    bool expanding = header->code == TVN_ITEMEXPANDINGW || header->code == TVN_ITEMEXPANDINGA;
+    if (expanding && ownedTrees.count(header->hwndFrom)) {
+      // A folder opened for the first time gets its items before the
+      // control looks for them.
+      const NMTREEVIEWW* view = reinterpret_cast<const NMTREEVIEWW*>(lParam);
+      if ((view->action & (TVE_EXPAND | TVE_COLLAPSE)) == TVE_EXPAND)
+        FillDeferredItems(header->hwndFrom, view->itemNew.hItem);
+      return CallWindowProcW(previous, window, message, wParam, lParam);
+    }
     auto owned = header->code == TVN_DELETEITEMW || header->code == TVN_DELETEITEMA ? ownedTrees.find(header->hwndFrom)
                                                                                       : ownedTrees.end();
     if (owned != ownedTrees.end()) {
@@ -107,7 +138,10 @@ LRESULT CALLBACK ParentHookProc(HWND window, UINT message, WPARAM wParam, LPARAM
       const NMTREEVIEWW* view = reinterpret_cast<const NMTREEVIEWW*>(lParam);
       // The hook may have gone during the call when the window ended.
       owned = ownedTrees.find(header->hwndFrom);
-      if (owned != ownedTrees.end()) Unlink(owned->second, view->itemOld.hItem);
+      if (owned != ownedTrees.end()) {
+        Unlink(owned->second, view->itemOld.hItem);
+        owned->second.ForgetDeferred(view->itemOld.hItem);
+      }
       if (CatalogItem* record = reinterpret_cast<CatalogItem*>(view->itemOld.lParam)) {
         delete record;
         --liveRecords;
@@ -148,8 +182,8 @@ OwnedTree* OwnRecordsOf(HWND tree) {
   // The handle may be a new window's after the old tree ended.
   if (owned != ownedTrees.end() && owned->second.parent == parent) return &owned->second;
   if (!parent || !HookParent(parent)) return nullptr;
+  if (owned != ownedTrees.end()) ownedTrees.erase(owned);
   OwnedTree& added = ownedTrees[tree];
-  added = OwnedTree();
   added.parent = parent;
   return &added;
 }
@@ -167,7 +201,7 @@ bool ReadItem(HWND tree, HTREEITEM item, UINT mask, wchar_t* buffer, int size, L
 
 }  // namespace
 
-size_t LiveCatalogTreeRecords() { return liveRecords; }
+size_t LiveCatalogTreeRecords() { return liveRecords + waitingEntries; }
 
 bool InitTreeImageList(HWND dialog) {
   HIMAGELIST list = ImageList_Create(32, 32, ILC_COLORDDB, 6, 0);
@@ -208,18 +242,32 @@ bool InitTreeImageList(HWND dialog) {
 
 namespace {
 
+// With expander, the item shows one before it has items of its own.
 HTREEITEM InsertItem(HWND tree, HTREEITEM parent, HTREEITEM after, int image, const std::wstring& label,
-                     CatalogItem* record) {
+                     CatalogItem* record, bool expander = false) {
   OwnedTree* owned = OwnRecordsOf(tree);
   if (!owned) {
     delete record;
     return nullptr;
+  }
+  // What waits in a folder goes before anything added to it.
+  if (parent && owned->deferred.count(parent)) {
+    FillDeferredItems(tree, parent);
+    owned = OwnRecordsOf(tree);
+    if (!owned) {
+      delete record;
+      return nullptr;
+    }
   }
   // TVI_FIRST and TVI_LAST spare the control a search for a sibling handle.
   TVINSERTSTRUCTW insert = {};
   insert.hParent = parent ? parent : TVI_ROOT;
   insert.hInsertAfter = after;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  if (expander) {
+    insert.item.mask |= TVIF_CHILDREN;
+    insert.item.cChildren = 1;
+  }
   insert.item.pszText = const_cast<wchar_t*>(label.c_str());
   insert.item.iImage = insert.item.iSelectedImage = image;
   insert.item.lParam = reinterpret_cast<LPARAM>(record);
@@ -244,6 +292,66 @@ HTREEITEM InsertCatalogTreeItem(HWND tree, HTREEITEM parent, int kind, const std
 HTREEITEM AppendCatalogTreeItem(HWND tree, HTREEITEM parent, int imageKind, const std::wstring& label,
                                 CatalogItem* record) {
   return InsertItem(tree, parent, TVI_LAST, ImageOfKind(imageKind), label, record);
+}
+
+namespace {
+
+// The entry's item under parent, what it holds waiting with it.
+HTREEITEM PlaceEntry(HWND tree, HTREEITEM parent, const std::shared_ptr<const CatalogEntries>& entries, size_t i) {
+  const CatalogEntries::Entry& entry = (*entries)[i];
+  bool holds = entry.end > i + 1;
+  HTREEITEM item = InsertItem(tree, parent, TVI_LAST, ImageOfKind(entry.imageKind), std::wstring(entries->Label(i)),
+                              new CatalogItem(entries->Record(i)), holds);
+  OwnedTree* owned = item && holds ? FindOwned(tree) : nullptr;
+  if (owned) {
+    owned->deferred[item] = CatalogWaiting{entries, i + 1, entry.end};
+    waitingEntries += entry.end - (i + 1);
+  }
+  return item;
+}
+
+}  // namespace
+
+void PlaceCatalogEntries(HWND tree, HTREEITEM parent, std::shared_ptr<const CatalogEntries> entries) {
+  if (!entries) return;
+  // The ranges whose entries go under parent: the whole, and what a
+  // placeless entry holds.
+  std::vector<std::pair<size_t, size_t>> ranges = {{0, entries->Size()}};
+  while (!ranges.empty()) {
+    auto& range = ranges.back();
+    if (range.first >= range.second) {
+      ranges.pop_back();
+      continue;
+    }
+    size_t i = range.first;
+    const CatalogEntries::Entry& entry = (*entries)[i];
+    range.first = entry.end;
+    if (entry.placeless)
+      ranges.push_back({i + 1, entry.end});
+    else
+      PlaceEntry(tree, parent, entries, i);
+  }
+}
+
+bool FillDeferredItems(HWND tree, HTREEITEM item) {
+  OwnedTree* owned = FindOwned(tree);
+  if (!owned) return false;
+  auto found = owned->deferred.find(item);
+  if (found == owned->deferred.end()) return false;
+  CatalogWaiting waiting = std::move(found->second);
+  owned->deferred.erase(found);
+  // Each entry becomes an item; what it holds waits on, counted again.
+  waitingEntries -= waiting.end - waiting.begin;
+  for (size_t i = waiting.begin; i < waiting.end; i = (*waiting.entries)[i].end)
+    PlaceEntry(tree, item, waiting.entries, i);
+  return true;
+}
+
+const CatalogWaiting* DeferredItemsOf(HWND tree, HTREEITEM item) {
+  OwnedTree* owned = FindOwned(tree);
+  if (!owned) return nullptr;
+  auto found = owned->deferred.find(item);
+  return found == owned->deferred.end() ? nullptr : &found->second;
 }
 
 bool DeleteCatalogTreeItem(HWND tree, HTREEITEM item) {
@@ -324,6 +432,22 @@ bool IsTreeItemKind(HWND tree, HTREEITEM item, int kind) {
   return record && record->kind == kind;
 }
 
+namespace {
+
+bool IsFolderKind(int kind) {
+  return kind == MediaKindFolder || kind < MediaKindAudio || kind > MediaKindWebMedia;
+}
+
+bool IsFolderRecord(const CatalogItem* record) { return !record || IsFolderKind(record->kind); }
+
+bool HoldsWebMediaFolder(const CatalogWaiting& waiting) {
+  for (size_t i = waiting.begin; i < waiting.end; ++i)
+    if (IsFolderKind((*waiting.entries)[i].kind) && waiting.entries->Label(i) == L"Web Media") return true;
+  return false;
+}
+
+}  // namespace
+
 HTREEITEM FindWebMediaFolder(HWND tree, HTREEITEM first) {
   // Depth first without recursion: a deep catalog must not end the dialog.
   // Only a folder counts; a web item is never a place for new items, as
@@ -333,10 +457,10 @@ HTREEITEM FindWebMediaFolder(HWND tree, HTREEITEM first) {
   std::wstring label;
   while (item) {
     GetTreeItemText(tree, item, label);
-    const CatalogItem* record = GetTreeItemRecord(tree, item);
-    bool folder = !record || record->kind == MediaKindFolder || record->kind < MediaKindAudio ||
-                  record->kind > MediaKindWebMedia;
-    if (folder && label == L"Web Media") return item;
+    if (IsFolderRecord(GetTreeItemRecord(tree, item)) && label == L"Web Media") return item;
+    // A folder not opened yet is opened only when the one sought waits in it.
+    const CatalogWaiting* waiting = DeferredItemsOf(tree, item);
+    if (waiting && HoldsWebMediaFolder(*waiting)) FillDeferredItems(tree, item);
     HTREEITEM child = TreeView_GetChild(tree, item);
     HTREEITEM next = TreeView_GetNextSibling(tree, item);
     if (child) {
@@ -354,13 +478,17 @@ HTREEITEM FindWebMediaFolder(HWND tree, HTREEITEM first) {
   return nullptr;
 }
 
-TreeShape::TreeShape(HWND tree) : tree_(tree) {
-  auto owned = ownedTrees.find(tree);
+TreeShape::TreeShape(HWND tree) : tree_(tree), records_(FindOwned(tree)) {
   // Items put in some other way would be missing here: then the control
   // answers.
-  if (owned != ownedTrees.end() && owned->second.parent == GetParent(tree) &&
-      static_cast<size_t>(SendMessageW(tree, TVM_GETCOUNT, 0, 0)) == owned->second.links.size())
-    owned_ = &owned->second;
+  if (records_ && static_cast<size_t>(SendMessageW(tree, TVM_GETCOUNT, 0, 0)) == records_->links.size())
+    owned_ = records_;
+}
+
+const CatalogWaiting* TreeShape::Deferred(HTREEITEM item) const {
+  if (!records_ || records_->deferred.empty()) return nullptr;
+  auto found = records_->deferred.find(item);
+  return found == records_->deferred.end() ? nullptr : &found->second;
 }
 
 HTREEITEM TreeShape::First() const { return owned_ ? owned_->top.firstChild : TreeView_GetRoot(tree_); }

@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
+#include "settings_dialog/CatalogEntries.h"
 #include "settings_dialog/CatalogItem.h"
 
 // The catalog tree (IDC_CATALOG_TREE) and the extension tree
@@ -16,8 +18,23 @@
 // frees each record after the parent has seen the tree's TVN_DELETEITEM, so
 // deleting an item, emptying the tree or destroying the window frees them.
 // The dialog must not free them itself. Window thread only.
+//
+// A folder read from a file keeps what it holds out of the control until it
+// is first opened: the item shows its expander, and its entries wait with
+// it, in file order, and are inserted when the user expands it or when
+// anything is inserted under it. The walks (save, search) read the waiting
+// entries where the control has none.
 
-// How many records the trees hold now (all trees of the process).
+// What waits in a folder not opened yet: the entries from begin up to end,
+// those it holds directly and what they hold in turn.
+struct CatalogWaiting {
+  std::shared_ptr<const CatalogEntries> entries;
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+// How many records the trees hold now (all trees of the process), waiting
+// entries included.
 size_t LiveCatalogTreeRecords();
 
 // Builds the six-image list (32 x 32) of the kind icons and gives it to both
@@ -39,6 +56,21 @@ HTREEITEM InsertCatalogTreeItem(HWND tree, HTREEITEM parent, int kind, const std
 // when null), with the image of imageKind. The record is taken over.
 HTREEITEM AppendCatalogTreeItem(HWND tree, HTREEITEM parent, int imageKind, const std::wstring& label,
                                 CatalogItem* record);
+
+// The entries read from a file go under parent (the top level when null),
+// after the items there: those at the top of the entries become items, and
+// what each holds waits with it (the item then shows its expander) until it
+// is first opened. An entry that gives no item hands its place to those it
+// holds.
+void PlaceCatalogEntries(HWND tree, HTREEITEM parent, std::shared_ptr<const CatalogEntries> entries);
+
+// Inserts the entries waiting in item, in their order, each keeping what it
+// holds waiting. False when nothing was waiting.
+bool FillDeferredItems(HWND tree, HTREEITEM item);
+
+// The entries waiting in item; null when none wait (it never held any, or
+// it was filled already).
+const CatalogWaiting* DeferredItemsOf(HWND tree, HTREEITEM item);
 
 // Deletes the item and everything below it, with their records. Always true.
 bool DeleteCatalogTreeItem(HWND tree, HTREEITEM item);
@@ -65,8 +97,9 @@ bool IsTreeItemKind(HWND tree, HTREEITEM item, int kind);
 CatalogItem* GetTreeItemRecord(HWND tree, HTREEITEM item);
 
 // The first folder labelled exactly "Web Media", depth first from first and
-// its following siblings (from the top level when first is null). Null when
-// there is none.
+// its following siblings (from the top level when first is null), waiting
+// entries included: the folders that hold a waiting one are filled on the
+// way. Null when there is none.
 HTREEITEM FindWebMediaFolder(HWND tree, HTREEITEM first);
 
 struct OwnedTree;
@@ -82,9 +115,12 @@ class TreeShape {
   HTREEITEM Child(HTREEITEM item) const;
   HTREEITEM Next(HTREEITEM item) const;
   HTREEITEM Parent(HTREEITEM item) const;
+  // The entries waiting in an item (DeferredItemsOf).
+  const CatalogWaiting* Deferred(HTREEITEM item) const;
   bool Mirrored() const { return owned_ != nullptr; }
 
  private:
   HWND tree_;
-  OwnedTree* owned_ = nullptr;
+  OwnedTree* records_ = nullptr;  // what this program inserted, when it did
+  OwnedTree* owned_ = nullptr;    // the same when it mirrors the control
 };

@@ -2,11 +2,14 @@
 
 #include <msxml2.h>
 
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "media/MSXMLParser.h"
 #include "media/MediaKind.h"
 #include "settings_dialog/CatalogTree.h"
+#include "settings_dialog/CatalogXmlText.h"
 
 namespace {
 
@@ -61,17 +64,18 @@ int KindOfExtensionLabel(const std::wstring& label, int parentKind) {
   return MediaKindFolder;
 }
 
+// Web items read from a file show the video image.
+int ImageKindOf(int kind) { return kind == MediaKindWebMedia ? MediaKindVideo : kind; }
+
 bool IsDocumentElement(IXMLDOMNode* node) {
   ComPtr<IXMLDOMNode> parent = DomParent(node);
   return parent && DomNodeType(parent.Get()) == NODE_DOCUMENT;
 }
 
-enum class TreeFlavour { Catalog, Extension };
-
-// One level of the walk: the next node to read, the item its elements go
-// under, the kind of that item, and the item the children of the current
-// element go under (an element that gives no item hands its children to the
-// item before it).
+// One level of the extension list's walk: the next node to read, the item
+// its elements go under, the kind of that item, and the item the children
+// of the current element go under (an element that gives no item hands its
+// children to the item before it).
 struct FillLevel {
   ComPtr<IXMLDOMNode> node;
   HTREEITEM parent;
@@ -80,7 +84,7 @@ struct FillLevel {
   int lastKind;
 };
 
-void Fill(HWND tree, HTREEITEM parent, IXMLDOMNode* first, TreeFlavour flavour) {
+void FillExtension(HWND tree, HTREEITEM parent, IXMLDOMNode* first) {
   if (!first) return;
   AttributeNames names;
   ElementValues values;
@@ -100,26 +104,11 @@ void Fill(HWND tree, HTREEITEM parent, IXMLDOMNode* first, TreeFlavour flavour) 
     ReadElement(node.Get(), element.Get(), names, values);
 
     FillLevel& level = levels.back();
-    int kind;
-    bool skip;
-    if (flavour == TreeFlavour::Catalog) {
-      kind = MediaKindOfElementName(values.name);
-      // Only the document element stands for the file itself; a user's
-      // folder named "Catalog" is an item like any other.
-      skip = EqualsIgnoringCase(values.label, L"catalog") && IsDocumentElement(node.Get());
-    } else {
-      kind = KindOfExtensionLabel(values.label, level.parentKind);
-      skip = EqualsIgnoringCase(values.label, L"extension") || EqualsIgnoringCase(values.label, L"extlist");
-    }
+    int kind = KindOfExtensionLabel(values.label, level.parentKind);
+    bool skip = EqualsIgnoringCase(values.label, L"extension") || EqualsIgnoringCase(values.label, L"extlist");
     if (!skip) {
-      CatalogItem* record = new CatalogItem;
-      record->name = values.parentName;
-      record->path = values.branchPath;
-      record->parent = values.parentPath;
-      record->kind = kind;
-      // Web items read from a file show the video image.
-      int image = kind == MediaKindWebMedia ? MediaKindVideo : kind;
-      HTREEITEM item = AppendCatalogTreeItem(tree, level.parent, image, values.label, record);
+      CatalogItem* record = NewCatalogRecord(values.parentName, values.branchPath, values.parentPath, kind);
+      HTREEITEM item = AppendCatalogTreeItem(tree, level.parent, ImageKindOf(kind), values.label, record);
       if (item) {
         level.last = item;
         level.lastKind = kind;
@@ -134,24 +123,60 @@ void Fill(HWND tree, HTREEITEM parent, IXMLDOMNode* first, TreeFlavour flavour) 
   }
 }
 
+// The elements from first along its siblings, and everything they hold, as
+// entries in document order; a document element labelled "catalog" gives no
+// item.
+void ReadCatalogDom(IXMLDOMNode* first, CatalogEntries& out) {
+  AttributeNames names;
+  ElementValues values;
+  std::vector<ComPtr<IXMLDOMNode>> levels;
+  levels.push_back(ComPtr<IXMLDOMNode>(first));
+  while (!levels.empty()) {
+    if (!levels.back()) {
+      levels.pop_back();
+      // The element whose children these were ends with them (the first
+      // chain has none).
+      if (!levels.empty()) out.End();
+      continue;
+    }
+    ComPtr<IXMLDOMNode> node = std::move(levels.back());
+    levels.back() = DomNextSibling(node.Get());
+    ComPtr<IXMLDOMElement> element = DomElement(node.Get());
+    if (!element) continue;
+    ReadElement(node.Get(), element.Get(), names, values);
+    int kind = MediaKindOfElementName(values.name);
+    bool placeless =
+        levels.size() == 1 && EqualsIgnoringCase(values.label, L"catalog") && IsDocumentElement(node.Get());
+    out.Begin(values.label, values.parentName, values.branchPath, values.parentPath, kind, ImageKindOf(kind),
+              placeless);
+    ComPtr<IXMLDOMNode> child = DomFirstChild(node.Get());
+    if (child)
+      levels.push_back(std::move(child));
+    else
+      out.End();
+  }
+}
+
 }  // namespace
 
-void FillCatalogTree(HWND tree, HTREEITEM parent, IXMLDOMNode* first) { Fill(tree, parent, first, TreeFlavour::Catalog); }
-
-void FillExtensionTree(HWND tree, HTREEITEM parent, IXMLDOMNode* first) {
-  Fill(tree, parent, first, TreeFlavour::Extension);
+void FillCatalogTree(HWND tree, HTREEITEM parent, IXMLDOMNode* first) {
+  if (!first) return;
+  auto entries = std::make_shared<CatalogEntries>();
+  ReadCatalogDom(first, *entries);
+  PlaceCatalogEntries(tree, parent, std::move(entries));
 }
+
+void FillExtensionTree(HWND tree, HTREEITEM parent, IXMLDOMNode* first) { FillExtension(tree, parent, first); }
 
 namespace {
 
-const wchar_t* MediaElementName(const CatalogItem* record) {
-  if (!record) return nullptr;
-  switch (record->kind) {
-    case MediaKindPicture: return L"PICTURE";
-    case MediaKindAudio: return L"AUDIO";
-    case MediaKindVideo: return L"VIDEO";
-    case MediaKindWebMedia: return L"WEBM";
-    case MediaKindPlaylist: return L"PLAYLIST";
+const char* MediaElementName(int kind) {
+  switch (kind) {
+    case MediaKindPicture: return "PICTURE";
+    case MediaKindAudio: return "AUDIO";
+    case MediaKindVideo: return "VIDEO";
+    case MediaKindWebMedia: return "WEBM";
+    case MediaKindPlaylist: return "PLAYLIST";
     default: return nullptr;
   }
 }
@@ -159,59 +184,11 @@ const wchar_t* MediaElementName(const CatalogItem* record) {
 // A media item's folder: before the last backslash, else before the last
 // "/" (a web address keeps its part before the last "/"), else the whole.
 // A folder's: before the last backslash only.
-std::wstring ParentPathOf(const std::wstring& path, bool media) {
+std::wstring_view ParentPathOf(std::wstring_view path, bool media) {
   size_t cut = path.rfind(L'\\');
-  if (cut == std::wstring::npos && media) cut = path.rfind(L'/');
-  return cut == std::wstring::npos ? path : path.substr(0, cut);
+  if (cut == std::wstring_view::npos && media) cut = path.rfind(L'/');
+  return cut == std::wstring_view::npos ? path : path.substr(0, cut);
 }
-
-// The elements are made on the DOM under the parser's current node, which
-// stays where it is: moving the cursor reloads its cache of attributes on
-// every step, a cost the 100,000 elements of a large catalog notice.
-class ElementWriter {
- public:
-  explicit ElementWriter(IXMLDOMNode* parent) {
-    if (!parent) RaiseComError(E_POINTER);
-    DomCheck(parent->get_ownerDocument(document_.Receive()));
-    if (!document_) RaiseComError(E_POINTER);
-    parents_.push_back(ComPtr<IXMLDOMNode>(parent));
-  }
-
-  // Adds an element as the first child of the current parent; with open, it
-  // becomes the parent of what follows until Close.
-  void Add(const std::wstring& name, const std::wstring& parentName, const std::wstring& label,
-           const std::wstring& path, bool media, bool open) {
-    ComPtr<IXMLDOMElement> element;
-    DomCheck(document_->createElement(ComBstr(name).Get(), element.Receive()));
-    if (!element) RaiseComError(E_POINTER);
-    Set(element.Get(), names_.parentName, parentName);
-    Set(element.Get(), names_.branchName, label);
-    Set(element.Get(), names_.branchPath, path);
-    Set(element.Get(), names_.parentPath, ParentPathOf(path, media));
-    IXMLDOMNode* parent = parents_.back().Get();
-    ComPtr<IXMLDOMNode> first = DomFirstChild(parent);
-    ComVariant before = first ? ComVariant::Unknown(first.Get()) : ComVariant();
-    ComPtr<IXMLDOMNode> added;
-    DomCheck(parent->insertBefore(element.Get(), before.Get(), added.Receive()));
-    if (open) parents_.push_back(added);
-  }
-  void Close() {
-    if (parents_.size() > 1) parents_.pop_back();
-  }
-
- private:
-  static void Set(IXMLDOMElement* element, const ComBstr& name, const std::wstring& value) {
-    DomCheck(element->setAttribute(name.Get(), ComVariant::String(value).Get()));
-  }
-  struct Names {
-    ComBstr parentName{L"parentname"};
-    ComBstr branchName{L"branchname"};
-    ComBstr branchPath{L"branchpath"};
-    ComBstr parentPath{L"parentpath"};
-  } names_;
-  ComPtr<IXMLDOMDocument> document_;
-  std::vector<ComPtr<IXMLDOMNode>> parents_;
-};
 
 // The label and record of an item in one request to the control.
 bool ReadItem(HWND tree, HTREEITEM item, std::vector<wchar_t>& buffer, std::wstring& label, CatalogItem*& record) {
@@ -234,57 +211,95 @@ bool ReadItem(HWND tree, HTREEITEM item, std::vector<wchar_t>& buffer, std::wstr
   }
 }
 
+// One level of the walk: a chain of tree items (from item on), or entries
+// waiting in a folder not opened yet (from next, stepping over what each
+// holds, up to end), and the label of the folder that holds them.
 struct WriteLevel {
   HTREEITEM item;
+  const CatalogEntries* entries;
+  size_t next;
+  size_t end;
   std::wstring parentName;
 };
 
-void Write(HWND tree, MSXMLParser& parser, HTREEITEM first, const std::wstring& parentName, int& counter,
+void Write(HWND tree, CatalogXmlText& out, HTREEITEM first, const std::wstring& parentName, int& counter,
            bool catalogFile) {
   TreeShape shape(tree);
   HTREEITEM start = first ? first : shape.First();
   if (!start) return;
   std::vector<wchar_t> buffer(260);
-  std::wstring label;
-  CatalogItem* record = nullptr;
-  ComPtr<IXMLDOMNode> current = parser.Get_CurrentNode();
-  ElementWriter writer(current.Get());
+  std::wstring itemLabel;
+  CatalogItem* itemRecord = nullptr;
   std::vector<WriteLevel> levels;
   bool topLevel = shape.Parent(start) == nullptr;
-  levels.push_back({start, topLevel && catalogFile ? std::wstring(L"CATALOG") : parentName});
+  levels.push_back({start, nullptr, 0, 0, topLevel && catalogFile ? std::wstring(L"CATALOG") : parentName});
   while (!levels.empty()) {
-    HTREEITEM item = levels.back().item;
-    if (!item) {
-      levels.pop_back();
-          if (!levels.empty()) writer.Close();
+    WriteLevel& level = levels.back();
+    std::wstring_view label, path;
+    int kind = 0;
+    bool hasRecord = true;
+    WriteLevel inside{nullptr, nullptr, 0, 0, {}};
+    if (level.entries) {
+      if (level.next >= level.end) {
+        levels.pop_back();
+        if (!levels.empty()) out.End();
+        continue;
+      }
+      size_t i = level.next;
+      const CatalogEntries::Entry& entry = (*level.entries)[i];
+      level.next = entry.end;
+      label = level.entries->Label(i);
+      path = level.entries->Path(i);
+      kind = entry.kind;
+      if (entry.end > i + 1) inside = {nullptr, level.entries, i + 1, entry.end, {}};
+    } else {
+      HTREEITEM item = level.item;
+      if (!item) {
+        levels.pop_back();
+        if (!levels.empty()) out.End();
+        continue;
+      }
+      level.item = shape.Next(item);
+      if (!ReadItem(tree, item, buffer, itemLabel, itemRecord)) continue;
+      label = itemLabel;
+      hasRecord = itemRecord != nullptr;
+      path = itemRecord ? std::wstring_view(itemRecord->path) : label;
+      kind = itemRecord ? itemRecord->kind : 0;
+      if (const CatalogWaiting* waiting = shape.Deferred(item))
+        inside = {nullptr, waiting->entries.get(), waiting->begin, waiting->end, {}};
+      else
+        inside.item = shape.Child(item);
+    }
+    const char* element = hasRecord ? MediaElementName(kind) : nullptr;
+    // Nothing below a media item is a catalog's; the extension list's
+    // groups carry their kind and hold the entries: as in the shipped file,
+    // they are written as folders.
+    bool holds = (inside.item || inside.entries) && !(element && catalogFile);
+    if (element && !holds) {
+      out.Begin(element, level.parentName, label, path, ParentPathOf(path, true));
+      out.End();
       continue;
     }
-    levels.back().item = shape.Next(item);
-    if (!ReadItem(tree, item, buffer, label, record)) continue;
-    const std::wstring& path = record ? record->path : label;
-    const std::wstring& parent = levels.back().parentName;
-    const wchar_t* element = MediaElementName(record);
-    // The extension list's groups carry their kind and hold the entries: as
-    // in the shipped file, they are written as folders.
-    HTREEITEM child = element && catalogFile ? nullptr : shape.Child(item);
-    if (element && !child) {
-      writer.Add(element, parent, label, path, true, false);
-      continue;
-    }
-    writer.Add(L"FOLDER" + std::to_wstring(counter), parent, label, path, element != nullptr, child != nullptr);
+    out.Begin("FOLDER" + std::to_string(counter), level.parentName, label, path,
+              ParentPathOf(path, element != nullptr));
     ++counter;
-    if (child) levels.push_back({child, label});
+    if (!holds) {
+      out.End();
+      continue;
+    }
+    inside.parentName.assign(label);
+    levels.push_back(std::move(inside));
   }
 }
 
 }  // namespace
 
-void WriteCatalogItems(HWND tree, MSXMLParser& parser, HTREEITEM first, const std::wstring& parentName,
+void WriteCatalogItems(HWND tree, CatalogXmlText& out, HTREEITEM first, const std::wstring& parentName,
                        int& counter) {
-  Write(tree, parser, first, parentName, counter, true);
+  Write(tree, out, first, parentName, counter, true);
 }
 
-void WriteExtensionItems(HWND tree, MSXMLParser& parser, HTREEITEM first, const std::wstring& parentName,
+void WriteExtensionItems(HWND tree, CatalogXmlText& out, HTREEITEM first, const std::wstring& parentName,
                          int& counter) {
-  Write(tree, parser, first, parentName, counter, false);
+  Write(tree, out, first, parentName, counter, false);
 }

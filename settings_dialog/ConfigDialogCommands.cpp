@@ -56,8 +56,15 @@ int Ask(HWND owner, const std::wstring& text, UINT style) {
 }  // namespace
 
 void CConfigDialog::CreateCatalogFromFolder() {
-  ScopedRedraw quiet(CatalogTree());
-  ChooseFolderAndScan(dialog_);
+  HTREEITEM added;
+  {
+    ScopedRedraw quiet(CatalogTree());
+    added = ChooseFolderAndScan(dialog_);
+  }
+  // The user sees what was added, wherever the tree was scrolled to.
+  if (!added) return;
+  TreeView_SelectItem(CatalogTree(), added);
+  TreeView_EnsureVisible(CatalogTree(), added);
 }
 
 void CConfigDialog::OpenCatalog(HWND dialog) {
@@ -82,8 +89,14 @@ void CConfigDialog::OpenCatalog(HWND dialog) {
 
 void CConfigDialog::DeleteSelectedItem() {
   HTREEITEM selected = TreeView_GetSelection(CatalogTree());
-  if (selected) DeleteCatalogTreeItem(CatalogTree(), selected);
+  std::wstring path;
+  if (selected) {
+    GetTreeItemPath(CatalogTree(), selected, path);
+    DeleteCatalogTreeItem(CatalogTree(), selected);
+  }
   TreeView_SelectItem(CatalogTree(), nullptr);
+  // Nothing is selected now: the line says what went.
+  if (selected) SetStatusText(path);
 }
 
 bool CConfigDialog::SaveCatalogAs(HWND dialog) {

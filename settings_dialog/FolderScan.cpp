@@ -90,9 +90,9 @@ void FolderScanTopItem(const std::wstring& folder, std::wstring& label, std::wst
   path = SlashForm(ordinary + L"\\");
 }
 
-void ChooseFolderAndScan(HWND dialog) {
+HTREEITEM ChooseFolderAndScan(HWND dialog) {
   IMalloc* allocator = nullptr;
-  if (FAILED(SHGetMalloc(&allocator)) || !allocator) return;
+  if (FAILED(SHGetMalloc(&allocator)) || !allocator) return nullptr;
   BROWSEINFOW info = {};
   info.hwndOwner = nullptr;
   info.pidlRoot = nullptr;
@@ -107,13 +107,13 @@ void ChooseFolderAndScan(HWND dialog) {
     allocator->Free(chosen);
   }
   allocator->Release();
-  if (path.empty()) return;
+  if (path.empty()) return nullptr;
   std::vector<FolderScanLevel> levels;
-  ScanFolderIntoCatalog(dialog, path, levels, nullptr);
+  return ScanFolderIntoCatalog(dialog, path, levels, nullptr);
 }
 
-void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<FolderScanLevel>& levels,
-                           HTREEITEM parent) {
+HTREEITEM ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<FolderScanLevel>& levels,
+                                HTREEITEM parent) {
   HWND tree = GetDlgItem(dialog, IDC_CATALOG_TREE);
   // The extension list is read once for the whole scan.
   ExtensionTable extensions(GetDlgItem(dialog, IDC_EXTENSION_TREE));
@@ -126,7 +126,7 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
   top.item = parent;
   top.folder = OrdinaryFolder(folder);
   top.listing = StartListing(top.folder, top.found);
-  if (top.listing == INVALID_HANDLE_VALUE) return;
+  if (top.listing == INVALID_HANDLE_VALUE) return nullptr;
   top.fresh = true;
   if (!parent) {
     std::wstring label, path, parentPath;
@@ -137,6 +137,7 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
   } else {
     GetTreeItemText(tree, parent, top.name);
   }
+  HTREEITEM added = parent ? nullptr : top.item;
   levels.push_back(std::move(top));
 
   while (levels.size() > base) {
@@ -173,4 +174,5 @@ void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<
     InsertCatalogTreeItem(tree, level.item, kind, name,
                           NewCatalogRecord(level.name, SlashForm(Join(level.folder, name)), level.folder, kind));
   }
+  return added;
 }

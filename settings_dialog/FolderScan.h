@@ -17,16 +17,18 @@ struct FolderScanLevel {
 };
 
 // Lets the user pick a folder in the folder browser and scans it into the
-// catalog tree.
-void ChooseFolderAndScan(HWND dialog);
+// catalog tree. The folder's new item; null when nothing was chosen or it
+// could not be listed.
+HTREEITEM ChooseFolderAndScan(HWND dialog);
 
 // Scans folder and everything below it into the catalog tree of the dialog:
 // with no parent, under a new top-level item named after the folder; else
 // under parent. levels is the scan's shared list, empty on entry and on
 // return. Reparse points (junctions, symbolic links) are not descended into;
-// paths of any length are listed.
-void ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<FolderScanLevel>& levels,
-                           HTREEITEM parent);
+// paths of any length are listed. The new top-level item (null with a
+// parent, or when the folder could not be listed).
+HTREEITEM ScanFolderIntoCatalog(HWND dialog, const std::wstring& folder, std::vector<FolderScanLevel>& levels,
+                                HTREEITEM parent);
 
 // Whether the scan descends into a listed entry: a directory other than "."
 // and "..", and not a reparse point (junction, symbolic link).

@@ -78,7 +78,7 @@ class CatalogAdditionsTest : public testing::Test {
     EXPECT_TRUE(WriteCatalogFile(tree(), temp_ + L"c.xml", L"catalog"));
     TreeHost other;
     EXPECT_TRUE(LoadCatalogIntoTree(other.catalog(), temp_ + L"c.xml", L"catalog"));
-    return Reversed(ReadTree(other.catalog()));
+    return ReadTree(other.catalog());
   }
 
   std::unique_ptr<TreeHost> host_;

@@ -11,7 +11,9 @@
 #include "SmallStack.h"
 #include "media/MSXMLParser.h"
 #include "media/MediaKind.h"
+#include "settings_dialog/CatalogEntries.h"
 #include "settings_dialog/CatalogFiles.h"
+#include "settings_dialog/CatalogTextReader.h"
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/CatalogTreeWalk.h"
 #include "settings_dialog/TreeHost.h"
@@ -21,6 +23,19 @@ namespace {
 
 const int A = MediaKindAudio, P = MediaKindPicture, L = MediaKindPlaylist, V = MediaKindVideo, F = MediaKindFolder,
           W = MediaKindWebMedia;
+
+// Every field of every item, depth first, names and parents compared even
+// when empty.
+std::vector<std::wstring> EveryField(const std::vector<TreeNode>& nodes, int depth = 0) {
+  std::vector<std::wstring> out;
+  for (const TreeNode& node : nodes) {
+    out.push_back(std::to_wstring(depth) + L"|" + node.label + L"|" + std::to_wstring(node.kind) + L"|" + node.path +
+                  L"|" + node.name + L"|" + node.parent);
+    std::vector<std::wstring> inside = EveryField(node.children, depth + 1);
+    out.insert(out.end(), inside.begin(), inside.end());
+  }
+  return out;
+}
 
 class CatalogFilesTest : public testing::Test {
  protected:
@@ -55,7 +70,7 @@ TEST(KindGroupNameTest, NamesEveryKind) {
   }
 }
 
-TEST_F(CatalogFilesTest, WritesElementsFirstChildFirstWithCountersAndAttributesInOrder) {
+TEST_F(CatalogFilesTest, WritesElementsInTheTreesOrderWithCountersAndAttributesInOrder) {
   BuildTree(tree(), {{L"A", P, L"D:\\Pics\\a.jpg"},
                      {L"B", F, L"D:\\Pics", {{L"X", A, L"D:/Pics/x.mp3"}, {L"Y", F, L"D:/Pics/Trip", {{L"Z", V, L"z"}}}}},
                      {L"Web", F, L"Web Media", {{L"Radio", W, L"http://radio.example/live/stream"}}},
@@ -68,18 +83,18 @@ TEST_F(CatalogFilesTest, WritesElementsFirstChildFirstWithCountersAndAttributesI
   EXPECT_EQ(root.name, L"CATALOG");
   EXPECT_TRUE(root.attributes.empty());
   ASSERT_EQ(root.children.size(), 4u);
-  // Reversed at every level; folders numbered depth first.
-  const XmlElement& e = root.children[0];
-  const XmlElement& web = root.children[1];
-  const XmlElement& b = root.children[2];
-  const XmlElement& a = root.children[3];
-  EXPECT_EQ(e.name, L"PLAYLIST");
-  EXPECT_EQ(web.name, L"FOLDER2");
-  EXPECT_EQ(b.name, L"FOLDER0");
+  // The tree's order at every level; folders numbered depth first.
+  const XmlElement& a = root.children[0];
+  const XmlElement& b = root.children[1];
+  const XmlElement& web = root.children[2];
+  const XmlElement& e = root.children[3];
   EXPECT_EQ(a.name, L"PICTURE");
+  EXPECT_EQ(b.name, L"FOLDER0");
+  EXPECT_EQ(web.name, L"FOLDER2");
+  EXPECT_EQ(e.name, L"PLAYLIST");
   ASSERT_EQ(b.children.size(), 2u);
-  EXPECT_EQ(b.children[0].name, L"FOLDER1");
-  EXPECT_EQ(b.children[1].name, L"AUDIO");
+  EXPECT_EQ(b.children[0].name, L"AUDIO");
+  EXPECT_EQ(b.children[1].name, L"FOLDER1");
   std::vector<std::pair<std::wstring, std::wstring>> expected = {
       {L"parentname", L"CATALOG"}, {L"branchname", L"A"}, {L"branchpath", L"D:\\Pics\\a.jpg"}, {L"parentpath", L"D:\\Pics"}};
   EXPECT_EQ(a.attributes, expected);
@@ -90,9 +105,9 @@ TEST_F(CatalogFilesTest, WritesElementsFirstChildFirstWithCountersAndAttributesI
     const wchar_t* parentPath;
   } cases[] = {
       {&b, L"CATALOG", L"D:"},                                  // a folder: cut at its backslash
-      {&b.children[1], L"B", L"D:/Pics"},                       // media: at the last "/"
-      {&b.children[0], L"B", L"D:/Pics/Trip"},                  // a folder without a backslash: whole
-      {&b.children[0].children[0], L"Y", L"z"},                 // media with neither: whole
+      {&b.children[0], L"B", L"D:/Pics"},                       // media: at the last "/"
+      {&b.children[1], L"B", L"D:/Pics/Trip"},                  // a folder without a backslash: whole
+      {&b.children[1].children[0], L"Y", L"z"},                 // media with neither: whole
       {&web.children[0], L"Web", L"http://radio.example/live"}, // an address up to its last "/"
       {&web, L"CATALOG", L"Web Media"},
   };
@@ -117,9 +132,10 @@ TEST_F(CatalogFilesTest, AnEmptyTreeIsAnEmptyCatalogAndAnItemWithoutRecordAFolde
   EXPECT_EQ(Attribute(root.children[0], L"branchpath"), L"bare");
 }
 
-// Tree literal -> file -> reloaded tree: every level comes back reversed,
-// names and paths whole.
-TEST_F(CatalogFilesTest, RoundTripsGiveTheTreeBackReversedAtEveryLevel) {
+// Tree literal -> file -> reloaded tree: the same tree, names and paths
+// whole; saved again, with its folders never opened or all opened, the same
+// bytes.
+TEST_F(CatalogFilesTest, RoundTripsGiveTheTreeBackInItsOrder) {
   const std::wstring longPath = L"C:\\" + std::wstring(290, L'x') + L"\\clip.mp4";
   ASSERT_GT(longPath.size(), 300u);
   const std::wstring emoji = L"\U0001F3B5 \U0001F600";
@@ -130,8 +146,9 @@ TEST_F(CatalogFilesTest, RoundTripsGiveTheTreeBackReversedAtEveryLevel) {
       {"flat", {{L"a", P, L"a.jpg"}, {L"b", A, L"b.mp3"}, {L"c", V, L"c.avi"}, {L"d", L, L"d.m3u"}, {L"e", W, L"http://e/f"}}},
       {"nested",
        {{L"top", F, L"C:/top/", {{L"one", F, L"C:/top/one/", {{L"x", P, L"C:/top/one/x.png"}, {L"y", P, L"y.png"}}},
-                                 {L"z", A, L"C:/top/z.wav"}}},
-        {L"last", F, L"last"}}},
+                                 {L"z", A, L"C:/top/z.wav"}, {L"two", F, L"C:/top/two/", {{L"w", V, L"w.avi"}}}}},
+        {L"middle", P, L"m.jpg"},
+        {L"last", F, L"last", {{L"l1", A, L"l1.mp3"}, {L"l2", A, L"l2.mp3"}, {L"l3", A, L"l3.mp3"}}}}},
       {"a user's folder named catalog keeps its place and children",
        {{L"first", P, L"f.jpg"},
         {L"Catalog", F, L"D:/Catalog/", {{L"inside", P, L"D:/Catalog/inside.jpg"}, {L"CATALOG", F, L"x", {{L"deep", A, L"d.mp3"}}}}},
@@ -139,20 +156,180 @@ TEST_F(CatalogFilesTest, RoundTripsGiveTheTreeBackReversedAtEveryLevel) {
       {"names and paths outside any code page, and long",
        {{L"Музыка Ελληνικά 音楽 " + emoji, F, L"D:\\Музыка\\",
          {{L"日本語の歌.mp3", A, L"D:/Музыка/日本語の歌.mp3"}, {L"long", V, longPath}, {std::wstring(400, L'n'), P, L"n.jpg"}}}}},
+      {"markup, quotes, tabs and line breaks",
+       {{L"<a & \"b\" 'c'>", F, L"D:\\a&b\\",
+         {{L"tab\there", W, L"http://x/?a=1&b=<2>"}, {L"line\r\nbreak\n", P, L" lead and trail "}}}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TreeView_DeleteAllItems(tree());
     BuildTree(tree(), c.tree);
-    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"round.xml"), L"catalog"));
+    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"first.xml"), L"catalog"));
     TreeView_DeleteAllItems(tree());
-    ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"round.xml"), L"catalog"));
-    EXPECT_EQ(ReadTree(tree()), Reversed(c.tree));
-    // The second trip restores the first order.
-    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"round.xml"), L"catalog"));
-    TreeView_DeleteAllItems(tree());
-    ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"round.xml"), L"catalog"));
+    ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"first.xml"), L"catalog"));
+    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"unopened.xml"), L"catalog"));
     EXPECT_EQ(ReadTree(tree()), c.tree);
+    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"opened.xml"), L"catalog"));
+    std::string first = ReadFileBytes(File(L"first.xml"));
+    EXPECT_EQ(ReadFileBytes(File(L"unopened.xml")), first);
+    EXPECT_EQ(ReadFileBytes(File(L"opened.xml")), first);
+  }
+}
+
+// What XML cannot hold at all still leaves a file that loads.
+TEST_F(CatalogFilesTest, CharactersXmlCannotHoldBecomeReplacementCharacters) {
+  BuildTree(tree(), {{L"bell\x07 and \x01", P, L"D:\\\xD800x.jpg", {}}, {L"ok \U0001F600", A, L"\xDC00", {}}});
+  ASSERT_TRUE(WriteCatalogFile(tree(), File(L"odd.xml"), L"catalog"));
+  TreeView_DeleteAllItems(tree());
+  ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"odd.xml"), L"catalog"));
+  std::vector<TreeNode> expected = {{L"bell\xFFFD and \xFFFD", P, L"D:\\\xFFFDx.jpg"}, {L"ok \U0001F600", A, L"\xFFFD"}};
+  EXPECT_EQ(ReadTree(tree()), expected);
+}
+
+// A folder read from a file shows its expander and holds nothing in the
+// control until it is first opened; then its items come in file order, with
+// the records the file gives, folders among them waiting in turn.
+TEST_F(CatalogFilesTest, FoldersFromAFileFillWhenFirstOpened) {
+  ASSERT_TRUE(InitTreeImageList(host_->window()));
+  ASSERT_TRUE(WriteFileBytes(File(L"in.xml"),
+                             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CATALOG>\n"
+                             "  <FOLDER0 parentname=\"CATALOG\" branchname=\"Holiday\" branchpath=\"C:/H/\" parentpath=\"C:\">\n"
+                             "    <PICTURE parentname=\"Holiday\" branchname=\"b.jpg\" branchpath=\"C:/H/b.jpg\" parentpath=\"C:/H\"/>\n"
+                             "    <!-- a note -->\n"
+                             "    <FOLDER1 parentname=\"pn\" branchname=\"Trip\" branchpath=\"C:/H/T/\" parentpath=\"pp\">\n"
+                             "      <WEBM parentname=\"Trip\" branchname=\"radio\" branchpath=\"http://r/x\" parentpath=\"http://r\"/>\n"
+                             "    </FOLDER1>\n"
+                             "    <AUDIO branchname=\"s.mp3\" branchpath=\"C:/H/s.mp3\"/>\n"
+                             "  </FOLDER0>\n"
+                             "  <VIDEO branchname=\"clip\" branchpath=\"c.avi\"/>\n"
+                             "  <FOLDER2 branchname=\"Empty\"> <!-- nothing --> </FOLDER2>\n"
+                             "</CATALOG>\n"));
+  ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"in.xml"), L"catalog"));
+  EXPECT_EQ(ShownItems(tree()), L"Holiday+, clip, Empty");
+  EXPECT_EQ(CountItems(tree()), 3);
+  HTREEITEM holiday = TopItem(tree(), 0);
+  TreeView_Expand(tree(), holiday, TVE_EXPAND);
+  EXPECT_EQ(ShownItems(tree()), L"Holiday(b.jpg, Trip+, s.mp3), clip, Empty");
+  EXPECT_TRUE(TreeView_GetItemState(tree(), holiday, TVIS_EXPANDED) & TVIS_EXPANDED);
+  HTREEITEM trip = ChildItem(tree(), holiday, 1);
+  EXPECT_EQ(ItemImage(tree(), trip), 1);
+  TreeView_Expand(tree(), trip, TVE_EXPAND);
+  EXPECT_EQ(ItemImage(tree(), ChildItem(tree(), trip, 0)), 4);  // a web item from a file shows the video image
+  std::vector<TreeNode> expected = {
+      {L"Holiday",
+       F,
+       L"C:/H/",
+       {{L"b.jpg", P, L"C:/H/b.jpg", {}, L"Holiday", L"C:/H"},
+        {L"Trip", F, L"C:/H/T/", {{L"radio", W, L"http://r/x", {}, L"Trip", L"http://r"}}, L"pn", L"pp"},
+        {L"s.mp3", A, L"C:/H/s.mp3"}},
+       L"CATALOG",
+       L"C:"},
+      {L"clip", V, L"c.avi"},
+      {L"Empty", F, L""}};
+  EXPECT_EQ(ReadTree(tree(), true), expected);
+}
+
+// A file that this writer did not make (missing attributes, other element
+// names, comments, blanks) is written the same whether its folders were
+// opened or not.
+TEST_F(CatalogFilesTest, FoldersNeverOpenedAreWrittenAsOpenedOnesAre) {
+  ASSERT_TRUE(WriteFileBytes(File(L"hand.xml"),
+                             "<?xml version=\"1.0\"?>\n<catalog>\n"
+                             "  <Holiday branchpath=\"h\">\n"
+                             "    <audio branchname=\"lower\"/> <!-- not media -->\n"
+                             "    <PICTURE branchname=\"p\" branchpath=\"C:\\H\\p.jpg\"><VIDEO branchname=\"under media\"/></PICTURE>\n"
+                             "    <Deeper><WEBM branchname=\"w\" branchpath=\"http://w/x/y\"/><Deepest/></Deeper>\n"
+                             "  </Holiday>\n"
+                             "  <FOLDER7 branchname=\"Second\"><PLAYLIST branchpath=\"l.m3u\"/></FOLDER7>\n"
+                             "</catalog>\n"));
+  ASSERT_TRUE(LoadCatalogIntoTree(tree(), File(L"hand.xml"), L"catalog"));
+  ASSERT_TRUE(WriteCatalogFile(tree(), File(L"unopened.xml"), L"catalog"));
+  ReadTree(tree());  // opens every folder
+  ASSERT_TRUE(WriteCatalogFile(tree(), File(L"opened.xml"), L"catalog"));
+  std::string unopened = ReadFileBytes(File(L"unopened.xml"));
+  EXPECT_EQ(unopened, ReadFileBytes(File(L"opened.xml")));
+  // Numbered depth first, media without what they held.
+  XmlElement root;
+  ASSERT_TRUE(ParseXmlFile(File(L"unopened.xml"), root));
+  ASSERT_EQ(root.children.size(), 2u);
+  const XmlElement& holiday = root.children[0];
+  EXPECT_EQ(holiday.name, L"FOLDER0");
+  ASSERT_EQ(holiday.children.size(), 3u);
+  EXPECT_EQ(holiday.children[0].name, L"FOLDER1");
+  EXPECT_EQ(Attribute(holiday.children[0], L"parentname"), L"Holiday");
+  EXPECT_EQ(holiday.children[1].name, L"PICTURE");
+  EXPECT_TRUE(holiday.children[1].children.empty());
+  EXPECT_EQ(holiday.children[2].name, L"FOLDER2");
+  ASSERT_EQ(holiday.children[2].children.size(), 2u);
+  EXPECT_EQ(holiday.children[2].children[1].name, L"FOLDER3");
+  EXPECT_EQ(Attribute(holiday.children[2].children[0], L"parentpath"), L"http://w/x");
+  EXPECT_EQ(root.children[1].name, L"FOLDER4");
+  EXPECT_EQ(Attribute(root.children[1].children[0], L"branchname"), L"PLAYLIST");
+}
+
+// The catalog's text read directly gives what the DOM gives for the same
+// file; what the text reader leaves to the DOM still loads through it.
+TEST_F(CatalogFilesTest, TheTextOfAFileGivesWhatItsDomGives) {
+  const std::string declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool byText;  // read from the text, not the DOM
+  } cases[] = {
+      {"as written", declaration +
+           "<CATALOG><FOLDER0 parentname=\"CATALOG\" branchname=\"F\" branchpath=\"D:\\F\" parentpath=\"D:\">"
+           "<PICTURE parentname=\"F\" branchname=\"p\" branchpath=\"D:\\F\\p.jpg\" parentpath=\"D:\\F\"/></FOLDER0>"
+           "<WEBM parentname=\"CATALOG\" branchname=\"w\" branchpath=\"http://w/x?a=1&amp;b=2\" parentpath=\"http://w\"/>"
+           "</CATALOG>\r\n",
+       true},
+      {"blanks, comments, instructions, CDATA and text",
+       "\xEF\xBB\xBF<?xml version='1.0'?>\n<!-- before -->\n<?tool x?>\n<CATALOG>\n  <!-- a <note> -->\n"
+       "  <FOLDER0 branchname = 'F' >text<![CDATA[<AUDIO branchname=\"no\"/>]]><?pi <x>?>\n"
+       "    <AUDIO branchname=\"a\" branchpath=\"a.mp3\"></AUDIO>\n  </FOLDER0>\n</CATALOG>\n<!-- after -->\n",
+       true},
+      {"references, raw line breaks and tabs in values",
+       declaration + "<CATALOG><VIDEO branchname=\"&lt;&gt;&amp;&quot;&apos; &#65;&#x1F600;&#10;\" "
+                     "branchpath=\"a\tb\nc\r\nd\re\" parentname=\">\" parentpath=\"x\"/></CATALOG>",
+       true},
+      {"characters beyond ASCII",
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?><CATALOG><FOLDER0 branchname=\"\xC3\xA9t\xC3\xA9 "
+       "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x8E\xB5\"><AUDIO branchname=\"\xCE\xB1\" branchpath=\"\xD0\x96.mp3\"/>"
+       "</FOLDER0></CATALOG>",
+       true},
+      {"another document element, extra attributes, names with prefixes",
+       "<Library xmlns:k=\"urn:k\" version=\"2\"><k:AUDIO branchname=\"prefixed\"/><audio/><PLAYLIST/>"
+       "<Catalog branchname=\"catalog\"><PICTURE branchname=\"in a folder named catalog\"/></Catalog></Library>",
+       true},
+      {"the document element labelled catalog in any case, empty", "<CaTaLoG/>", true},
+      {"a document type: its entities are the DOM's",
+       "<?xml version=\"1.0\"?><!DOCTYPE CATALOG [<!ENTITY pics \"D:\\Pics\">]>"
+       "<CATALOG><PICTURE branchname=\"p\" branchpath=\"&pics;\\p.jpg\"/></CATALOG>",
+       false},
+      {"another encoding",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><CATALOG><AUDIO branchname=\"caf\xE9\"/></CATALOG>", false},
+      {"UTF-16",
+       std::string("\xFF\xFE<\0C\0A\0T\0A\0L\0O\0G\0>\0<\0V\0I\0D\0E\0O\0/\0>\0<\0/\0C\0A\0T\0A\0L\0O\0G\0>\0", 56), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::wstring path = File(L"text.xml");
+    ASSERT_TRUE(WriteFileBytes(path, c.bytes));
+    CatalogEntries entries;
+    EXPECT_EQ(ReadCatalogText(c.bytes, entries), c.byText);
+    TreeView_DeleteAllItems(tree());
+    ASSERT_TRUE(LoadCatalogIntoTree(tree(), path, L"catalog"));
+    TreeHost dom;
+    Tam_MSXMLParser parser;
+    ASSERT_TRUE(parser.Load_Document(path));
+    ComPtr<IXMLDOMNode> root = parser.Get_CurrentNode();
+    FillCatalogTree(dom.catalog(), nullptr, root.Get());
+    EXPECT_EQ(EveryField(ReadTree(tree(), true)), EveryField(ReadTree(dom.catalog(), true)));
+    ASSERT_TRUE(WriteCatalogFile(tree(), File(L"a.xml"), L"catalog"));
+    ASSERT_TRUE(WriteCatalogFile(dom.catalog(), File(L"b.xml"), L"catalog"));
+    EXPECT_EQ(ReadFileBytes(File(L"a.xml")), ReadFileBytes(File(L"b.xml")));
+    if (std::string(c.what) == "a document type: its entities are the DOM's") {
+      EXPECT_EQ(ReadTree(tree()), std::vector<TreeNode>({{L"p", P, L"D:\\Pics\\p.jpg"}}));
+    }
   }
 }
 
@@ -244,7 +421,7 @@ TEST_F(CatalogFilesTest, TheExtensionTreeTakesKindsFromItsGroups) {
   EXPECT_EQ(ItemImage(ext, ChildItem(ext, TopItem(ext, 0), 0)), 5);
   EXPECT_EQ(ItemImage(ext, ChildItem(ext, TopItem(ext, 1), 0)), 1);
 
-  // Written back and read again: the same tree, in reverse.
+  // Written back and read again: the same tree.
   ASSERT_TRUE(WriteExtensionFile(ext, File(L"ext2.xml"), L""));
   XmlElement root;
   ASSERT_TRUE(ParseXmlFile(File(L"ext2.xml"), root));
@@ -254,7 +431,7 @@ TEST_F(CatalogFilesTest, TheExtensionTreeTakesKindsFromItsGroups) {
   EXPECT_EQ(Attribute(root.children[0], L"branchname"), L"ExtList");
   TreeView_DeleteAllItems(ext);
   ASSERT_TRUE(LoadExtensionsIntoTree(ext, File(L"ext2.xml"), L"extension"));
-  EXPECT_EQ(ReadTree(ext), Reversed(expected));
+  EXPECT_EQ(ReadTree(ext), expected);
 }
 
 TEST_F(CatalogFilesTest, TheShippedExtensionListLoads) {
@@ -313,8 +490,9 @@ TEST_F(CatalogFilesTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
 TEST_F(CatalogFilesTest, ADeepCatalogLoadsAndSavesWithoutRecursion) {
   const int depth = 5000;
   std::wstring path = File(L"deep.xml");
+  std::wstring openedPath = File(L"deep-opened.xml");
   int items = 0;
-  bool saved = false;
+  bool saved = false, savedOpened = false;
   ASSERT_TRUE(RunOnSmallStack(
       [&] {
         TreeHost host;
@@ -330,17 +508,25 @@ TEST_F(CatalogFilesTest, ADeepCatalogLoadsAndSavesWithoutRecursion) {
         parser.Go_Ancestor(L"CATALOG");
         ComPtr<IXMLDOMNode> root = parser.Get_CurrentNode();
         FillCatalogTree(host.catalog(), nullptr, root.Get());
-        items = CountItems(host.catalog());
+        // Saved with every level still waiting, then opened level by level
+        // and saved again.
         saved = WriteCatalogFile(host.catalog(), path, L"catalog");
-        // The control frees its items one level at a time; spare it.
         HTREEITEM item = TreeView_GetRoot(host.catalog());
         std::vector<HTREEITEM> chain;
-        for (; item; item = TreeView_GetChild(host.catalog(), item)) chain.push_back(item);
+        for (; item; item = TreeView_GetChild(host.catalog(), item)) {
+          chain.push_back(item);
+          TreeView_Expand(host.catalog(), item, TVE_EXPAND);
+        }
+        items = CountItems(host.catalog());
+        savedOpened = WriteCatalogFile(host.catalog(), openedPath, L"catalog");
+        // The control frees its items one level at a time; spare it.
         for (size_t i = chain.size(); i-- > 0;) TreeView_DeleteItem(host.catalog(), chain[i]);
       },
       256 * 1024));
   EXPECT_EQ(items, depth + 1);
   ASSERT_TRUE(saved);
+  ASSERT_TRUE(savedOpened);
+  EXPECT_EQ(ReadFileBytes(openedPath), ReadFileBytes(path));
   // The file holds the whole chain (read by text: the DOM here stops parsing
   // a few hundred levels down).
   std::string bytes = ReadFileBytes(path);

@@ -9,6 +9,7 @@
 
 #include "engine/Settings.h"
 #include "media/MediaKind.h"
+#include "settings_dialog/CatalogFiles.h"
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/TreeHost.h"
 #include "support/TestPaths.h"
@@ -23,12 +24,24 @@ class CatalogTreeTest : public testing::Test {
   void SetUp() override {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     host_.reset(new TreeHost);
+    folder_ = MakeTempFolder(L"keltree");
   }
   void TearDown() override {
     host_.reset();
+    RemoveTree(folder_);
     CoUninitialize();
   }
   HWND tree() const { return host_->catalog(); }
+  // The literal as the dialog has it from a file: saved, then loaded into
+  // the tree, every folder below the top level waiting unopened.
+  void LoadAsFromAFile(const std::vector<TreeNode>& nodes) {
+    TreeHost writer;
+    BuildTree(writer.catalog(), nodes);
+    ASSERT_TRUE(WriteCatalogFile(writer.catalog(), folder_ + L"c.xml", L"catalog"));
+    TreeView_DeleteAllItems(tree());
+    ASSERT_TRUE(LoadCatalogIntoTree(tree(), folder_ + L"c.xml", L"catalog"));
+  }
+  std::wstring folder_;
   HTREEITEM Insert(HTREEITEM parent, int kind, const std::wstring& label, const std::wstring& path = L"") {
     CatalogItem* record = new CatalogItem;
     record->path = path;
@@ -83,6 +96,13 @@ TEST_F(CatalogTreeTest, RecordsAreFreedWithTheirItems) {
   EXPECT_EQ(CountItems(tree()), 2);
   TreeView_DeleteAllItems(tree());
   EXPECT_EQ(LiveCatalogTreeRecords(), before + 1);
+  // Entries waiting in folders not opened yet count too, and go with them.
+  LoadAsFromAFile({{L"f", F, L"f", {{L"x", P, L"x"}, {L"g", F, L"g", {{L"y", P, L"y"}}}}}, {L"h", F, L"h", {{L"z", A, L"z"}}}});
+  EXPECT_EQ(LiveCatalogTreeRecords(), before + 1 + 6);  // the extension item, then f, x, g, y, h, z
+  TreeView_Expand(tree(), TopItem(tree(), 0), TVE_EXPAND);
+  EXPECT_EQ(LiveCatalogTreeRecords(), before + 1 + 6);
+  EXPECT_TRUE(DeleteCatalogTreeItem(tree(), TopItem(tree(), 1)));
+  EXPECT_EQ(LiveCatalogTreeRecords(), before + 1 + 4);
   Insert(nullptr, F, L"again");
   Insert(TreeView_GetRoot(tree()), F, L"child");
   host_->Destroy();
@@ -142,16 +162,56 @@ TEST_F(CatalogTreeTest, TheWebMediaFolderIsFoundAtAnyDepthAndOnlyAsAFolder) {
       {"only web items", {{L"radio", W, L"http://r"}, {L"Web Media", W, L"Web Media"}}, {}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    TreeView_DeleteAllItems(tree());
-    BuildTree(tree(), c.tree);
-    HTREEITEM expected = nullptr;
-    if (!c.found.empty()) {
-      expected = TopItem(tree(), c.found[0]);
-      for (size_t i = 1; i < c.found.size(); ++i) expected = ChildItem(tree(), expected, c.found[i]);
+    // Built item by item, and loaded from a file with its folders unopened.
+    for (bool fromFile : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (fromFile ? ", from a file" : ""));
+      TreeView_DeleteAllItems(tree());
+      if (fromFile)
+        LoadAsFromAFile(c.tree);
+      else
+        BuildTree(tree(), c.tree);
+      HTREEITEM found = FindWebMediaFolder(tree(), nullptr);
+      HTREEITEM expected = nullptr;
+      if (!c.found.empty()) {
+        expected = TopItem(tree(), c.found[0]);
+        for (size_t i = 1; i < c.found.size(); ++i) expected = ChildItem(tree(), expected, c.found[i]);
+      }
+      EXPECT_EQ(found, expected);
     }
-    EXPECT_EQ(FindWebMediaFolder(tree(), nullptr), expected);
   }
+}
+
+// Only the folders that hold the one sought are opened on the way.
+TEST_F(CatalogTreeTest, TheWebMediaSearchOpensOnlyWhatLeadsToIt) {
+  LoadAsFromAFile({{L"A", F, L"A", {{L"a1", P, L"a1"}, {L"a2", F, L"a2", {{L"a21", P, L"a21"}}}}},
+                   {L"B", F, L"B", {{L"b1", P, L"b1"}, {L"Web Media", F, L"Web Media", {{L"r", W, L"http://r/"}}}}},
+                   {L"C", F, L"C", {{L"c1", P, L"c1"}}}});
+  EXPECT_EQ(ShownItems(tree()), L"A+, B+, C+");
+  HTREEITEM found = FindWebMediaFolder(tree(), nullptr);
+  EXPECT_EQ(ShownItems(tree()), L"A+, B(b1, Web Media+), C+");
+  EXPECT_EQ(found, ChildItem(tree(), TopItem(tree(), 1), 1));
+  // Nothing to find: nothing opened.
+  LoadAsFromAFile({{L"A", F, L"A", {{L"a1", P, L"a1"}}}, {L"web media", F, L"w", {{L"x", P, L"x"}}}});
+  EXPECT_EQ(FindWebMediaFolder(tree(), nullptr), nullptr);
+  EXPECT_EQ(ShownItems(tree()), L"A+, web media+");
+}
+
+// An item added to a folder that was never opened goes after what waits in
+// it, as it would had the folder been opened first.
+TEST_F(CatalogTreeTest, ItemsAddedToAFolderNeverOpenedComeAfterItsOwn) {
+  LoadAsFromAFile({{L"A", F, L"A", {{L"a1", P, L"a1"}, {L"a2", F, L"a2", {{L"a21", P, L"a21"}}}}}, {L"B", F, L"B"}});
+  EXPECT_EQ(ShownItems(tree()), L"A+, B");
+  HTREEITEM a = TopItem(tree(), 0);
+  HTREEITEM added = Insert(a, V, L"new", L"new.avi");
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(ShownItems(tree()), L"A(a1, a2+, new), B");
+  // Still closed: the user has not opened it.
+  EXPECT_FALSE(TreeView_GetItemState(tree(), a, TVIS_EXPANDED) & TVIS_EXPANDED);
+  Insert(ChildItem(tree(), a, 1), A, L"deeper", L"d.mp3");
+  std::vector<TreeNode> expected = {
+      {L"A", F, L"A", {{L"a1", P, L"a1"}, {L"a2", F, L"a2", {{L"a21", P, L"a21"}, {L"deeper", A, L"d.mp3"}}}, {L"new", V, L"new.avi"}}},
+      {L"B", F, L"B"}};
+  EXPECT_EQ(ReadTree(tree()), expected);
 }
 
 TEST_F(CatalogTreeTest, TheDialogLoadsTheInstalledCatalogAndExtensionList) {

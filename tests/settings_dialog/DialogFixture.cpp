@@ -122,6 +122,8 @@ bool DialogFixture::Open() {
     ADD_FAILURE() << "the dialog's install is not set up: " << WideToUtf8(setupFailure_);
     return false;
   }
+  // A dialog ended by OK or Cancel is only hidden (it is modeless here).
+  if (dialog_ && IsWindow(dialog_)) DestroyWindow(dialog_);
   InitDialogControls();
   dialog_ = CreateDialogParamW(GetDialogModule(), MAKEINTRESOURCEW(IDD_SETTINGS_DIALOG), nullptr,
                                ScreenSaverConfigureDialog, 0);
@@ -163,6 +165,7 @@ bool DialogFixture::Visible(int id) const { return (GetWindowLongW(Control(id), 
 std::wstring TreeText(HWND tree, HTREEITEM first) {
   std::wstring out;
   for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(tree, item)) {
+    TreeView_Expand(tree, item, TVE_EXPAND);
     wchar_t label[1024] = {};
     TVITEMW data = {};
     data.mask = TVIF_TEXT;
@@ -199,6 +202,7 @@ HTREEITEM FindIn(HWND tree, HTREEITEM first, const std::wstring& label) {
     data.cchTextMax = 1024;
     TreeView_GetItem(tree, &data);
     if (label == text) return item;
+    TreeView_Expand(tree, item, TVE_EXPAND);
     if (HTREEITEM found = FindIn(tree, TreeView_GetChild(tree, item), label)) return found;
   }
   return nullptr;

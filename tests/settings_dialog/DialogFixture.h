@@ -46,9 +46,9 @@ class DialogFixture {
   void WriteCatalog(const std::string& xml);
   RegistrySandbox& Registry() { return registry_; }
 
-  // Opens the dialog (after the registry and files are set up); false, with a
-  // test failure, when the install or the catalog could not be written, and
-  // false when the dialog could not be made.
+  // Opens the dialog (after the registry and files are set up), again after
+  // OK or Cancel too; false, with a test failure, when the install or the
+  // catalog could not be written, and false when the dialog could not be made.
   bool Open();
   HWND Dialog() const { return dialog_; }
   HWND Control(int id) const { return GetDlgItem(dialog_, id); }
@@ -66,9 +66,12 @@ class DialogFixture {
   void Ok() { Command(IDOK); }
   void Cancel() { Command(IDCANCEL); }
 
-  // Trees as text: "A, B(X, Y), C" for the top level and the children.
+  // Trees as text: "A, B(X, Y), C" for the top level and the children,
+  // opening every folder on the way as a user would.
   std::wstring CatalogTreeText() const;
   std::wstring ExtensionTreeText() const;
+  // The first item with the label, depth first, opening the folders it
+  // looks into.
   HTREEITEM FindCatalogItem(const std::wstring& label) const;
   void SelectCatalogItem(HTREEITEM item);
 
@@ -84,7 +87,8 @@ class DialogFixture {
   HWND dialog_ = nullptr;
 };
 
-// A tree control's items as text (see CatalogTreeText).
+// A tree control's items as text, opening every folder (see
+// CatalogTreeText).
 std::wstring TreeText(HWND tree, HTREEITEM first);
 
 // A small catalog: a folder "Holiday" with a picture and an audio item, a

@@ -76,6 +76,7 @@ void BuildTree(HWND tree, const std::vector<TreeNode>& nodes, HTREEITEM parent) 
 std::vector<TreeNode> ReadTree(HWND tree, bool withNames, HTREEITEM first) {
   std::vector<TreeNode> out;
   for (HTREEITEM item = first ? first : TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
+    TreeView_Expand(tree, item, TVE_EXPAND);
     TreeNode node;
     GetTreeItemText(tree, item, node.label);
     if (const CatalogItem* record = GetTreeItemRecord(tree, item)) {
@@ -92,10 +93,34 @@ std::vector<TreeNode> ReadTree(HWND tree, bool withNames, HTREEITEM first) {
   return out;
 }
 
-std::vector<TreeNode> Reversed(std::vector<TreeNode> nodes) {
-  std::reverse(nodes.begin(), nodes.end());
-  for (TreeNode& node : nodes) node.children = Reversed(std::move(node.children));
-  return nodes;
+std::wstring ShownItems(HWND tree, HTREEITEM first) {
+  std::wstring out;
+  for (HTREEITEM item = first ? first : TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
+    if (!out.empty()) out += L", ";
+    std::wstring label;
+    GetTreeItemText(tree, item, label);
+    out += label;
+    TVITEMW tv = {};
+    tv.mask = TVIF_CHILDREN;
+    tv.hItem = item;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    if (HTREEITEM child = TreeView_GetChild(tree, item))
+      out += L"(" + ShownItems(tree, child) + L")";
+    else if (tv.cChildren)
+      out += L"+";
+  }
+  return out;
+}
+
+HTREEITEM FindShownItem(HWND tree, const std::wstring& label, HTREEITEM first) {
+  for (HTREEITEM item = first ? first : TreeView_GetRoot(tree); item; item = TreeView_GetNextSibling(tree, item)) {
+    std::wstring text;
+    GetTreeItemText(tree, item, text);
+    if (text == label) return item;
+    if (HTREEITEM child = TreeView_GetChild(tree, item))
+      if (HTREEITEM found = FindShownItem(tree, label, child)) return found;
+  }
+  return nullptr;
 }
 
 int CountItems(HWND tree) { return static_cast<int>(SendMessageW(tree, TVM_GETCOUNT, 0, 0)); }

@@ -41,10 +41,16 @@ std::ostream& operator<<(std::ostream& out, const TreeNode& node);
 
 // Appends the literal under parent (the top level when null), in order.
 void BuildTree(HWND tree, const std::vector<TreeNode>& nodes, HTREEITEM parent = nullptr);
-// The tree as a literal; withNames also reads the record's name and parent.
+// The tree as a literal, opening every folder on the way as a user would
+// (TVM_EXPAND); withNames also reads the record's name and parent.
 std::vector<TreeNode> ReadTree(HWND tree, bool withNames = false, HTREEITEM first = nullptr);
-// The literal with every level's order reversed, as a save and a reload give it.
-std::vector<TreeNode> Reversed(std::vector<TreeNode> nodes);
+// What the control holds without opening anything: "label" for an item
+// without expander, "label+" for one that shows its expander but holds no
+// item yet, "label(...)" for one holding items: "A+, B(x, y), c".
+std::wstring ShownItems(HWND tree, HTREEITEM first = nullptr);
+// The first item with the label among those the control holds, depth first,
+// opening nothing.
+HTREEITEM FindShownItem(HWND tree, const std::wstring& label, HTREEITEM first = nullptr);
 // The items' labels in depth-first order.
 int CountItems(HWND tree);
 // An element of a written file: its name, its attributes in document order.
