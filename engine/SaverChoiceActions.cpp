@@ -1,6 +1,7 @@
 // "SAVER_SPLASH_1", "SAVER_INIT_1", "SAVER_SELECTNEXT_1", "SAVER_SELECTPLAY_1":
 // reload the catalogs, size the shuffled orders, and decide what comes next.
 #include "engine/Logic.h"
+#include "engine/ProgramVariant.h"
 #include "engine/SaverActionCallbacks.h"
 #include "engine/SaverPlayer.h"
 #include "engine/SaverState.h"
@@ -30,7 +31,7 @@ bool IsAudioLike(int kind) { return kind == MediaKindAudio || kind == MediaKindP
 // Goom re-created the players: the new media player needs its window again.
 void ApplyGoomRule(int kind) {
   if (CurrentVisualIndex != VisualModeGoom || !IsAudioLike(kind)) return;
-  if (CScrSvrThread* thread = GetScrSvrThread()) SetVideoWindow(thread->GetWindow());
+  if (CScrSvrThread* thread = GetScrSvrThread()) SetVideoWindow(ShowVideoWindow(thread->GetWindow()));
 }
 
 // The road for an item of the kind; null when none fits.
