@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "media/ListPlayer.h"
 #include "media/VlcPlayer.h"
 #include "support/MediaFixtures.h"
+#include "support/ScreenCapture.h"
 #include "support/TraceRecorder.h"
 #include "support/VlcFixture.h"
 #include "support/XDisplay.h"
@@ -30,6 +32,16 @@ bool SameRect(const RECT& a, const RECT& b) {
 }
 
 bool IsShown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// What the screen shows on the wallpaper, away from the stand-in's icons:
+// black is the window's own background (no video under the dummy outputs).
+uint32_t ScreenOnTheWallpaper() {
+  return ScreenCapture().At(GetSystemMetrics(SM_CXSCREEN) * 3 / 4, GetSystemMetrics(SM_CYSCREEN) * 3 / 4);
+}
+const uint32_t kWindowBlack = 0x000000;
+const uint32_t kDesktopColour = (GetRValue(StandInShell::kWallpaperColour) << 16) |
+                                (GetGValue(StandInShell::kWallpaperColour) << 8) |
+                                GetBValue(StandInShell::kWallpaperColour);
 
 enum class Place { Nowhere, WorkerW, ProgmanUnderIcons };
 
@@ -232,12 +244,16 @@ TEST_P(WallpaperPlayback, TheWindowShowsOnlyWhileAnItemPlays) {
     ASSERT_TRUE(GetVlcPlayer().AddListLocation(FileUrl(clip)));
   }
 
+  EXPECT_EQ(ScreenOnTheWallpaper(), kDesktopColour);
   Play();
   EXPECT_TRUE(PumpUntil(15000, [&] { return IsShown(window); })) << "not shown while playing";
   EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(PumpUntil(5000, [&] { return ScreenOnTheWallpaper() == kWindowBlack; })) << "the window is not seen";
 
   Stop();
   EXPECT_TRUE(PumpUntil(15000, [&] { return !IsShown(window); })) << "still shown after the stop";
+  EXPECT_TRUE(PumpUntil(5000, [&] { return ScreenOnTheWallpaper() == kDesktopColour; }))
+      << "the desktop's own wallpaper is not seen after the stop";
 
   Play();
   EXPECT_TRUE(PumpUntil(15000, [&] { return IsShown(window); })) << "not shown again";
