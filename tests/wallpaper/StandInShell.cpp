@@ -11,9 +11,18 @@ constexpr UINT kEndShellMessage = WM_APP + 1;
 const wchar_t kWorkerWClass[] = L"WorkerW";
 const wchar_t kIconsClass[] = L"SHELLDLL_DefView";
 
-RECT VirtualScreen() {
+// The desktop's full size, with room for a monitor left of and above the
+// screen.
+RECT ShellArea() {
   int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  return {x - StandInShell::kBeyondScreen, y - StandInShell::kBeyondScreen, x + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+          y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// kIconsArea is in screen coordinates; a child's place is its parent's.
+RECT InParent(RECT area, HWND parent) {
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&area), 2);
+  return area;
 }
 
 void RegisterShellClass(const wchar_t* name, COLORREF colour, WNDPROC procedure) {
@@ -84,31 +93,40 @@ void StandInShell::Build() {
   RegisterShellClass(kProgmanClass, kWallpaperColour, WindowProc);
   RegisterShellClass(kWorkerWClass, kWallpaperColour, WindowProc);
   RegisterShellClass(kIconsClass, RGB(240, 240, 240), WindowProc);
-  progman_ = MakeWindow(kProgmanClass, WS_POPUP, VirtualScreen(), nullptr);
+  progman_ = MakeWindow(kProgmanClass, WS_POPUP, ShellArea(), nullptr);
   SetWindowTextW(progman_, L"Program Manager");
-  icons_ = MakeWindow(kIconsClass, WS_CHILD, kIconsArea, progman_);
+  icons_ = MakeWindow(kIconsClass, WS_CHILD, InParent(kIconsArea, progman_), progman_);
+  if (layout_ == ShellLayout::Hung) MakeClassicWorkerWs();
+}
+
+// Top to bottom: the icons' WorkerW, the empty one, ..., Progman. A new window
+// goes on top; under Wine a window sent to the bottom or under another one
+// does not stay there, so the order is that of creation.
+void StandInShell::MakeClassicWorkerWs() {
+  HWND worker = MakeWindow(kWorkerWClass, WS_POPUP, ShellArea(), nullptr);
+  HWND iconsWorkerW = MakeWindow(kWorkerWClass, WS_POPUP, kIconsArea, nullptr);
+  SetParent(icons_, iconsWorkerW);
+  SetWindowPos(icons_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Painted before the answer: under Wine, a first painting that comes later
+  // may put the empty WorkerW back over the icons' one.
+  UpdateWindow(worker);
+  UpdateWindow(iconsWorkerW);
+  iconsWorkerW_.store(iconsWorkerW);
+  wallpaperWorkerW_.store(worker);
 }
 
 // As Windows answers it: once, and the same again for a second request.
 void StandInShell::AnswerWorkerWRequest() {
   ++requests_;
+  if (layout_ == ShellLayout::Hung) {
+    WaitForSingleObject(release_, 60000);
+    return;
+  }
   if (wallpaperWorkerW_.load()) return;
   switch (layout_) {
-    case ShellLayout::Classic: {
-      // Top to bottom: the icons' WorkerW, the empty one, ..., Progman. A new
-      // window goes on top; under Wine a window sent to the bottom or under
-      // another one does not stay there, so the order is that of creation.
-      HWND worker = MakeWindow(kWorkerWClass, WS_POPUP, VirtualScreen(), nullptr);
-      HWND iconsWorkerW = MakeWindow(kWorkerWClass, WS_POPUP, kIconsArea, nullptr);
-      SetParent(icons_, iconsWorkerW);
-      // Painted before the answer: under Wine, a first painting that comes
-      // later may put the empty WorkerW back over the icons' one.
-      UpdateWindow(worker);
-      UpdateWindow(iconsWorkerW);
-      iconsWorkerW_.store(iconsWorkerW);
-      wallpaperWorkerW_.store(worker);
+    case ShellLayout::Classic:
+      MakeClassicWorkerWs();
       break;
-    }
     case ShellLayout::InsideProgman: {
       RECT client;
       GetClientRect(progman_, &client);
@@ -118,9 +136,7 @@ void StandInShell::AnswerWorkerWRequest() {
       break;
     }
     case ShellLayout::NoWorkerW:
-      break;
-    case ShellLayout::Unanswering:
-      WaitForSingleObject(release_, 60000);
+    case ShellLayout::Hung:
       break;
   }
 }

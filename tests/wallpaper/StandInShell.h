@@ -11,7 +11,9 @@
 // wallpaper in kWallpaperColour.
 //
 // Unlike Windows, the icons cover only kIconsArea, so the rest of the screen
-// shows what lies behind them.
+// shows what lies behind them; and the shell's full-size windows reach
+// kBeyondScreen pixels left of and above the screen, as over a second monitor
+// there, so that a window inside them is placed in their own coordinates.
 enum class ShellLayout {
   // Windows 8 to 11 23H2: a top-level "WorkerW" takes the icons over, and an
   // empty one follows it in the z-order, above Progman.
@@ -20,14 +22,16 @@ enum class ShellLayout {
   InsideProgman,
   // Answers, makes nothing.
   NoWorkerW,
-  // Does not answer until it is destroyed.
-  Unanswering,
+  // Made its WorkerW (Classic) for an earlier request, then hung: does not
+  // answer until it is destroyed.
+  Hung,
 };
 
 class StandInShell {
  public:
   static constexpr COLORREF kWallpaperColour = RGB(30, 144, 160);
   static constexpr RECT kIconsArea = {0, 0, 200, 300};
+  static constexpr int kBeyondScreen = 64;
 
   explicit StandInShell(ShellLayout layout);
   // Its thread ends, as when the shell's process ends: the system destroys
@@ -58,6 +62,7 @@ class StandInShell {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Build();
   void AnswerWorkerWRequest();
+  void MakeClassicWorkerWs();
   HWND MakeWindow(const wchar_t* className, DWORD style, RECT area, HWND parent);
 
   ShellLayout layout_;

@@ -56,7 +56,7 @@ const PlaceCase kPlaceCases[] = {
     {"Classic", true, ShellLayout::Classic, Place::WorkerW},
     {"InsideProgman", true, ShellLayout::InsideProgman, Place::ProgmanUnderIcons},
     {"NoWorkerW", true, ShellLayout::NoWorkerW, Place::Nowhere},
-    {"Unanswering", true, ShellLayout::Unanswering, Place::Nowhere},
+    {"Hung", true, ShellLayout::Hung, Place::Nowhere},
     {"NoShell", false, ShellLayout::Classic, Place::Nowhere},
 };
 
@@ -186,7 +186,7 @@ TEST_F(WallpaperWithPlayer, TheWindowFollowsTheShellThroughARestart) {
 
   // The old shell takes the window along when it ends.
   first.reset();
-  EXPECT_FALSE(IsWindow(same));
+  EXPECT_TRUE(PumpUntil(10000, [&] { return !IsWindow(same); }));
   EXPECT_EQ(ShowVideoWindow(control), control);
 
   auto second = std::make_unique<StandInShell>(ShellLayout::Classic);
@@ -233,8 +233,8 @@ const PlaybackCase kPlaybackCases[] = {{"File", false}, {"WebMedia", true}};
 }  // namespace
 
 // Shown while an item plays, hidden (the desktop's own wallpaper seen) once
-// nothing plays, shown again for the next item; the step from one item
-// straight to the next does not hide it.
+// nothing plays, shown again for the next item; the step from one item to
+// the next does not hide it.
 TEST_P(WallpaperPlayback, TheWindowShowsOnlyWhileAnItemPlays) {
   StandInShell shell(ShellLayout::Classic);
   StartWallpaper();
@@ -244,7 +244,7 @@ TEST_P(WallpaperPlayback, TheWindowShowsOnlyWhileAnItemPlays) {
     ASSERT_TRUE(GetVlcPlayer().AddListLocation(FileUrl(clip)));
   }
 
-  EXPECT_EQ(ScreenOnTheWallpaper(), kDesktopColour);
+  EXPECT_TRUE(PumpUntil(5000, [&] { return ScreenOnTheWallpaper() == kDesktopColour; }));
   Play();
   EXPECT_TRUE(PumpUntil(15000, [&] { return IsShown(window); })) << "not shown while playing";
   EXPECT_TRUE(IsWindowVisible(window));
@@ -258,15 +258,18 @@ TEST_P(WallpaperPlayback, TheWindowShowsOnlyWhileAnItemPlays) {
   Play();
   EXPECT_TRUE(PumpUntil(15000, [&] { return IsShown(window); })) << "not shown again";
 
-  // Longer than the looks it takes to hide.
+  // The show's step from one item to the next, such as the loading picture's
+  // rest between a stop and the next start: longer than one look at the
+  // player, shorter than the looks that hide the window.
   Stop();
-  Play();
   bool stayed = true;
-  DWORD rest = CWallpaperWindow::kPlaybackCheckMs * (CWallpaperWindow::kIdleChecksBeforeHiding + 2);
-  PumpUntil(rest, [&] {
+  auto watch = [&] {
     stayed = stayed && IsShown(window);
     return false;
-  });
+  };
+  PumpUntil(CWallpaperWindow::kPlaybackCheckMs + 50, watch);
+  Play();
+  PumpUntil(CWallpaperWindow::kPlaybackCheckMs * 2, watch);
   EXPECT_TRUE(stayed) << "hidden between two items";
   Stop();
 }
