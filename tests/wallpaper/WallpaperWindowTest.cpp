@@ -204,6 +204,20 @@ TEST_F(WallpaperWithPlayer, TheWindowFollowsTheShellThroughARestart) {
   EXPECT_EQ(GetPlayerWindow(), wallpaper->Handle());
 }
 
+// A change of the display brings the window back over the primary monitor.
+TEST_F(WallpaperWithPlayer, ADisplayChangeFitsTheWindowAgain) {
+  StandInShell shell(ShellLayout::InsideProgman);
+  StartWallpaper();
+  HWND window = wallpaper->Handle();
+  ASSERT_NE(window, nullptr);
+  SetWindowPos(window, nullptr, 10, 10, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageW(control, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  RECT area = {};
+  GetWindowRect(window, &area);
+  EXPECT_TRUE(SameRect(area, PrimaryMonitor()));
+  EXPECT_EQ(GetWindow(window, GW_HWNDPREV), shell.Icons()) << "the window left its place under the icons";
+}
+
 namespace {
 
 struct PlaybackCase {
