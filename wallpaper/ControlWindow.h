@@ -24,9 +24,10 @@ void SetControlTrayIcon(CTrayIcon* icon);
 // new shell; null when there is none.
 void SetControlWallpaperWindow(CWallpaperWindow* window);
 
-// A restarted shell may make its desktop a little after it announces its
-// taskbar: while it has no place for the wallpaper, it is looked for again
-// this often, this many times.
+// A shell that is starting may make its desktop, or answer, a little late
+// (after kelwall started with it, after it announced its taskbar): while it
+// has no place for the wallpaper, it is looked for again this often, this
+// many times.
 constexpr UINT kShellRetryMs = 1000;
 constexpr int kShellRetries = 10;
 

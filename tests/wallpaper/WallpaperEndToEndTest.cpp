@@ -272,26 +272,35 @@ TEST_F(WallpaperEndToEnd, DrawsBehindTheIconsOfAStandInShellUntilItCloses) {
   EXPECT_EQ(FindWindowExW(shell->WallpaperWorkerW(), nullptr, kWallpaperClass, nullptr), nullptr);
 }
 
-// On a shell that keeps its WorkerW inside Progman: the window goes between
-// the icons and the WorkerW; Goom's new players are given it too; and a
-// wallpaper that is killed leaves the desktop to itself.
-TEST_F(WallpaperEndToEnd, KeepsItsWindowThroughGoomAndLeavesNothingWhenKilled) {
-  StandInShell shell(ShellLayout::InsideProgman);
+// A shell that comes up after kelwall started and keeps its WorkerW inside
+// Progman: kelwall finds it, its window goes between the icons and the
+// WorkerW, and from then on libvlc's players (Goom's new ones too) are given
+// that window; a wallpaper that is killed leaves the desktop to itself.
+TEST_F(WallpaperEndToEnd, FindsALateShellKeepsItsWindowThroughGoomAndLeavesNothingWhenKilled) {
   std::wstring tone = install + L"media\\tone.wav";
   ASSERT_TRUE(WriteFileBytes(tone, MakeWav(2.0)));
   WriteCatalog(tone, L"AUDIO");
   registry.SetDword(L"WP_CurrentVisualIndex", 8);  // Goom
   tracePath = install + L"trace.txt";
   ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
-  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_AUDIOVISUALPLAYING_1", 40000));
+  ASSERT_TRUE(WaitForLine(L"wallpaper window: no place in the shell", 20000));
+  StandInShell shell(ShellLayout::InsideProgman);
 
-  HWND window = WallpaperWindowIn(shell.Progman(), wallpaper.Id());
-  ASSERT_NE(window, nullptr) << "no window of kelwall's inside Progman";
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitUntil(20000, [&] { return (window = WallpaperWindowIn(shell.Progman(), wallpaper.Id())); }))
+      << "the late shell got no window of kelwall's";
   EXPECT_EQ(GetWindow(window, GW_HWNDPREV), shell.Icons());
   EXPECT_EQ(GetWindow(window, GW_HWNDNEXT), shell.WallpaperWorkerW());
-  // The start's player and Goom's new one.
-  ASSERT_TRUE(WaitUntil(20000, [&] { return HandedWindows(bridge).size() >= 2; }));
-  for (const std::string& given : HandedWindows(bridge)) EXPECT_EQ(given, BridgeHandle(window));
+  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_AUDIOVISUALPLAYING_1", 40000));
+  // The hand-over, then at least one Goom item's new player.
+  std::vector<std::string> handed;
+  size_t from = 0;
+  ASSERT_TRUE(WaitUntil(20000, [&] {
+    handed = HandedWindows(bridge);
+    from = std::find(handed.begin(), handed.end(), BridgeHandle(window)) - handed.begin();
+    return handed.size() >= from + 2;
+  }));
+  for (size_t i = from; i < handed.size(); ++i) EXPECT_EQ(handed[i], BridgeHandle(window)) << i;
 
   wallpaper.Kill();
   EXPECT_TRUE(WaitUntil(10000, [&] { return !IsWindow(window); }));
