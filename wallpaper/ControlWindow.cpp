@@ -37,13 +37,9 @@ UINT TaskbarCreatedMessage() {
 
 void OpenDialogTemplate(HWND owner) { RunSettingsDialog(owner); }
 
-// The player draws into the window from its next item on; with the shell's
-// window gone and no new one, into the control window again.
-void PutWallpaperIntoShell(HWND window) {
-  if (!g_wallpaper) return;
-  g_wallpaper->PutIntoShell();
-  HWND wanted = ShowVideoWindow(window);
-  if (GetPlayerWindow() != wanted) SetVideoWindow(wanted);
+// While the wallpaper has no window in the shell, the shell is looked for
+// again a few times.
+void RetryShellWhileNoWindow(HWND window) {
   if (g_wallpaper->Handle() || g_shellRetriesLeft <= 0) {
     KillTimer(window, kShellRetryTimer);
     g_shellRetriesLeft = 0;
@@ -51,6 +47,16 @@ void PutWallpaperIntoShell(HWND window) {
   }
   --g_shellRetriesLeft;
   SetTimer(window, kShellRetryTimer, kShellRetryMs, nullptr);
+}
+
+// The player draws into the window from its next item on; with the shell's
+// window gone and no new one, into the control window again.
+void PutWallpaperIntoShell(HWND window) {
+  if (!g_wallpaper) return;
+  g_wallpaper->PutIntoShell();
+  HWND wanted = ShowVideoWindow(window);
+  if (GetPlayerWindow() != wanted) SetVideoWindow(wanted);
+  RetryShellWhileNoWindow(window);
 }
 
 // The dialog is owned by the control window; its top-level window is the
@@ -105,6 +111,12 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE:
       g_workerThread = StartScrSvrThread(window, &g_workerThreadId);
+      // A shell still busy with its own start (kelwall started with it) may
+      // not have answered in time.
+      if (g_wallpaper) {
+        g_shellRetriesLeft = kShellRetries;
+        RetryShellWhileNoWindow(window);
+      }
       return 0;
 
     case WM_DESTROY:

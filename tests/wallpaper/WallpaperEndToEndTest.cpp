@@ -63,6 +63,13 @@ class WallpaperEndToEnd : public testing::Test {
   bool WaitForLine(const std::wstring& text, DWORD ms = 30000) {
     return WaitUntil(ms, [&] { return FindTraceLine(Trace(), text) != nullptr; });
   }
+  // What kelwall traced of its window behind the icons, for a failure's text.
+  std::string WallpaperWindowTrace() const {
+    std::string text;
+    for (const TraceLine& line : Trace())
+      if (line.text.rfind(L"wallpaper window", 0) == 0) text += std::to_string(line.time) + " " + WideToUtf8(line.text) + "\n";
+    return text;
+  }
   DWORD Setting(const wchar_t* name) const {
     DWORD value = 0xDEADBEEF;
     registry.GetDword(name, &value);
@@ -288,7 +295,7 @@ TEST_F(WallpaperEndToEnd, FindsALateShellKeepsItsWindowThroughGoomAndLeavesNothi
 
   HWND window = nullptr;
   ASSERT_TRUE(WaitUntil(20000, [&] { return (window = WallpaperWindowIn(shell.Progman(), wallpaper.Id())); }))
-      << "the late shell got no window of kelwall's";
+      << "the late shell got no window of kelwall's\n" << WallpaperWindowTrace();
   EXPECT_EQ(GetWindow(window, GW_HWNDPREV), shell.Icons());
   EXPECT_EQ(GetWindow(window, GW_HWNDNEXT), shell.WallpaperWorkerW());
   ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_AUDIOVISUALPLAYING_1", 40000));
