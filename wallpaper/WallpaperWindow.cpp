@@ -128,8 +128,8 @@ LRESULT CALLBACK CWallpaperWindow::WindowProc(HWND window, UINT message, WPARAM 
       if (self && wParam == kPlaybackTimer) self->FollowPlayback();
       return 0;
     case WM_NCHITTEST:
-      // Past it to what lies under it; the shell's windows, of another
-      // thread, get the mouse because the window is disabled.
+      // The mouse goes on to what lies under it in this thread; the shell's
+      // windows, of another thread, get it because the window is disabled.
       return HTTRANSPARENT;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
