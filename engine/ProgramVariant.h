@@ -45,6 +45,11 @@ bool DialogCloseEndsProgram();
 // settings are read.
 void PrepareShowWindow(HWND window);
 
+// The window the playback library draws the show into, for the show's own
+// window: that window itself, or the wallpaper program's window behind the
+// desktop icons while it has one.
+HWND ShowVideoWindow(HWND showWindow);
+
 // Runs on the window thread when a stop is requested while the show's frames
 // run, with the frame step held off (engine/ShowRequests.h).
 void OnShowStopRequested();

@@ -44,6 +44,8 @@ bool DialogCloseEndsProgram() { return false; }
 
 void PrepareShowWindow(HWND) {}
 
+HWND ShowVideoWindow(HWND showWindow) { return showWindow; }
+
 void OnShowStopRequested() {}
 
 void SaverStateFrameStep(bool&) {}

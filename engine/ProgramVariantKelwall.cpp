@@ -9,6 +9,7 @@
 #include "media/VlcPlayer.h"
 #include "platform/Trace.h"
 #include "resources/ResourceIds.h"
+#include "wallpaper/WallpaperWindow.h"
 
 #include <initializer_list>
 
@@ -66,6 +67,13 @@ void PrepareShowWindow(HWND window) {
   // No redraw: the window is never shown, and a redraw would be a message
   // sent to the window thread from this one.
   if (HMENU menu = GetMenu(window)) RemoveMenu(menu, 1, MF_BYPOSITION);
+}
+
+// The control window is hidden: the pictures go behind the desktop icons
+// when the shell has a place for them there.
+HWND ShowVideoWindow(HWND showWindow) {
+  HWND wallpaper = GetWallpaperWindow();
+  return wallpaper && IsWindow(wallpaper) ? wallpaper : showWindow;
 }
 
 // A wallpaper that closes because another one runs leaves that one's picture

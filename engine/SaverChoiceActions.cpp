@@ -2,6 +2,7 @@
 // reload the catalogs, size the shuffled orders, and decide what comes next.
 #include "engine/FrameRest.h"
 #include "engine/Logic.h"
+#include "engine/ProgramVariant.h"
 #include "engine/SaverActionCallbacks.h"
 #include "engine/SaverPlayer.h"
 #include "engine/SaverState.h"
@@ -31,7 +32,7 @@ bool IsAudioLike(int kind) { return kind == MediaKindAudio || kind == MediaKindP
 // Goom re-created the players: the new media player needs its window again.
 void ApplyGoomRule(int kind) {
   if (CurrentVisualIndex != VisualModeGoom || !IsAudioLike(kind)) return;
-  if (CScrSvrThread* thread = GetScrSvrThread()) SetVideoWindow(thread->GetWindow());
+  if (CScrSvrThread* thread = GetScrSvrThread()) SetVideoWindow(ShowVideoWindow(thread->GetWindow()));
 }
 
 // The road for an item of the kind; null when none fits.

@@ -127,7 +127,7 @@ void CScrSvrThread::Build() {
   LoadSettings();
   Trace(L"build: settings");
   player_ = new KEL_TamListPlayer();
-  InitPlayer(window_);
+  InitPlayer(ShowVideoWindow(window_));
   Trace(L"build: player");
   logic_ = new KEL_Logic();
   KEL_Logic::RequestCatalogReload();

@@ -4,11 +4,13 @@
 #include "engine/ProgramVariant.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/ShowRequests.h"
+#include "media/ListPlayer.h"
 #include "platform/Rest.h"
 #include "platform/Trace.h"
 #include "resources/ResourceIds.h"
 #include "settings_dialog/ConfigDialogProc.h"
 #include "wallpaper/TrayIcon.h"
+#include "wallpaper/WallpaperWindow.h"
 
 const wchar_t* const kControlWindowClass = L"KelvaneAsApp";
 const wchar_t* const kControlWindowTitle = L"Kelvane Wallpaper Control";
@@ -19,6 +21,9 @@ HINSTANCE g_instance = nullptr;
 HANDLE g_workerThread = nullptr;
 DWORD g_workerThreadId = 0;
 CTrayIcon* g_trayIcon = nullptr;
+CWallpaperWindow* g_wallpaper = nullptr;
+constexpr UINT_PTR kShellRetryTimer = 1;
+int g_shellRetriesLeft = 0;
 SettingsDialogOpener g_dialogOpener = nullptr;
 bool g_dialogOpen = false;
 
@@ -33,6 +38,28 @@ UINT TaskbarCreatedMessage() {
 
 void OpenDialogTemplate(HWND owner) { RunSettingsDialog(owner); }
 
+// While the wallpaper has no window in the shell, the shell is looked for
+// again a few times.
+void RetryShellWhileNoWindow(HWND window) {
+  if (g_wallpaper->Handle() || g_shellRetriesLeft <= 0) {
+    KillTimer(window, kShellRetryTimer);
+    g_shellRetriesLeft = 0;
+    return;
+  }
+  --g_shellRetriesLeft;
+  SetTimer(window, kShellRetryTimer, kShellRetryMs, nullptr);
+}
+
+// The player draws into the window from its next item on; with the shell's
+// window gone and no new one, into the control window again.
+void PutWallpaperIntoShell(HWND window) {
+  if (!g_wallpaper) return;
+  g_wallpaper->PutIntoShell();
+  HWND wanted = ShowVideoWindow(window);
+  if (GetPlayerWindow() != wanted) SetVideoWindow(wanted);
+  RetryShellWhileNoWindow(window);
+}
+
 // The dialog is owned by the control window; its top-level window is the
 // enabled popup of the disabled owner.
 void BringDialogToFront(HWND owner) {
@@ -43,6 +70,8 @@ void BringDialogToFront(HWND owner) {
 }  // namespace
 
 void SetControlTrayIcon(CTrayIcon* icon) { g_trayIcon = icon; }
+
+void SetControlWallpaperWindow(CWallpaperWindow* window) { g_wallpaper = window; }
 
 void SetSettingsDialogOpenerForTests(SettingsDialogOpener opener) { g_dialogOpener = opener; }
 
@@ -83,6 +112,12 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE:
       g_workerThread = StartScrSvrThread(window, &g_workerThreadId);
+      // A shell still busy with its own start (kelwall started with it) may
+      // not have answered in time.
+      if (g_wallpaper) {
+        g_shellRetriesLeft = kShellRetries;
+        RetryShellWhileNoWindow(window);
+      }
       return 0;
 
     case WM_DESTROY:
@@ -144,10 +179,22 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (lParam == WM_LBUTTONDBLCLK) OpenSettingsDialog(window);
       break;
 
+    case WM_TIMER:
+      if (wParam == kShellRetryTimer) PutWallpaperIntoShell(window);
+      break;
+
+    case WM_DISPLAYCHANGE:
+      if (g_wallpaper) g_wallpaper->FitToPrimaryMonitor();
+      break;
+
     default:
-      if (message == TaskbarCreatedMessage() && message != 0 && g_trayIcon) {
-        g_trayIcon->AddAgain();
-        Trace(L"tray icon added again");
+      if (message == TaskbarCreatedMessage() && message != 0) {
+        if (g_trayIcon) {
+          g_trayIcon->AddAgain();
+          Trace(L"tray icon added again");
+        }
+        g_shellRetriesLeft = kShellRetries;
+        PutWallpaperIntoShell(window);
       }
       break;
   }

@@ -6,6 +6,7 @@
 #include "resources/ResourceIds.h"
 #include "wallpaper/ControlWindow.h"
 #include "wallpaper/TrayIcon.h"
+#include "wallpaper/WallpaperWindow.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (!RegisterControlWindowClass(instance)) {
@@ -16,9 +17,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   // it), balanced below.
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
+  // Before the control window, whose creation starts the show that draws
+  // into it; it goes after the loop, once the show has stopped.
+  CWallpaperWindow wallpaper(instance);
+  SetControlWallpaperWindow(&wallpaper);
+
   HWND window = CreateControlWindow(instance);
   if (!window) {
     MessageBoxW(nullptr, L"Window Creation Failed!", L"Error!", MB_ICONEXCLAMATION);
+    SetControlWallpaperWindow(nullptr);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
   }
@@ -34,6 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     DispatchMessageW(&msg);
   }
   SetControlTrayIcon(nullptr);
+  SetControlWallpaperWindow(nullptr);
   icon.Remove();
   if (SUCCEEDED(com)) CoUninitialize();
   return static_cast<int>(msg.wParam);

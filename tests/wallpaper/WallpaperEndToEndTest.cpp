@@ -1,11 +1,16 @@
 // The real kelwall.exe under Wine with real libvlc (through the bridge, dummy
 // outputs): it starts hidden with its icon, plays, swaps the system's screen
-// saver and puts it back when it is closed.
+// saver and puts it back when it is closed. In a stand-in for the shell of
+// Windows 8 and later it draws into its window behind the desktop icons.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +25,7 @@
 #include "support/VlcBridge.h"
 #include "support/VlcFixture.h"
 #include "wallpaper/ControlWindow.h"
+#include "wallpaper/StandInShell.h"
 #include "wallpaper/SystemSaverSwap.h"
 #include "wallpaper/TrayIcon.h"
 #include "wallpaper/WallpaperFixtures.h"
@@ -47,15 +53,22 @@ class WallpaperEndToEnd : public testing::Test {
     wallpaper.Kill();
     RemoveTree(install);
   }
-  void WriteCatalog(const std::wstring& video) {
+  void WriteCatalog(const std::wstring& path, const std::wstring& kind = L"VIDEO") {
     std::wstring folder = install + L"media";
-    CatalogNode item = {L"VIDEO", L"clip.y4m", video, folder};
+    CatalogNode item = {kind, path.substr(path.rfind(L'\\') + 1), path, folder};
     ASSERT_TRUE(WriteFileBytes(install + L"kelconfig\\Scripts\\dialogs\\catalog.xml",
                                CatalogXml({{L"FOLDER0", L"media", folder, install.substr(0, install.size() - 1), {item}}})));
   }
   std::vector<TraceLine> Trace() const { return ReadShowTrace(tracePath); }
   bool WaitForLine(const std::wstring& text, DWORD ms = 30000) {
     return WaitUntil(ms, [&] { return FindTraceLine(Trace(), text) != nullptr; });
+  }
+  // What kelwall traced of its window behind the icons, for a failure's text.
+  std::string WallpaperWindowTrace() const {
+    std::string text;
+    for (const TraceLine& line : Trace())
+      if (line.text.rfind(L"wallpaper window", 0) == 0) text += std::to_string(line.time) + " " + WideToUtf8(line.text) + "\n";
+    return text;
   }
   DWORD Setting(const wchar_t* name) const {
     DWORD value = 0xDEADBEEF;
@@ -159,4 +172,144 @@ TEST_F(WallpaperEndToEnd, StartsHiddenPlaysAsTheWallpaperOpensItsDialogAndRestor
   std::vector<BridgeCall> all = bridge.Calls("libvlc_media_new_path");
   ASSERT_GE(all.size(), 2u);
   EXPECT_NE(all.back().fields[0].find("KEL_Loading.png"), std::string::npos);
+}
+
+// ---- behind the icons of a stand-in shell ---------------------------------
+
+namespace {
+
+const wchar_t kWallpaperClass[] = L"KelvaneWallpaper";
+
+// A handle as the bridge logs it.
+std::string BridgeHandle(HWND window) {
+  char text[24];
+  snprintf(text, sizeof(text), "0x%016llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+  return text;
+}
+
+// The process's wallpaper window inside the shell's window, or null.
+HWND WallpaperWindowIn(HWND parent, DWORD process) {
+  for (HWND window = FindWindowExW(parent, nullptr, kWallpaperClass, nullptr); window;
+       window = FindWindowExW(parent, window, kWallpaperClass, nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process) return window;
+  }
+  return nullptr;
+}
+
+// The windows libvlc's media players were given, in order.
+std::vector<std::string> HandedWindows(const BridgeLog& bridge) {
+  std::vector<std::string> windows;
+  for (const BridgeCall& call : bridge.Calls("libvlc_media_player_set_hwnd"))
+    if (call.fields.size() >= 2) windows.push_back(call.fields[1]);
+  return windows;
+}
+
+}  // namespace
+
+// The show draws into a window of kelwall's own inside the WorkerW behind the
+// icons, over the primary monitor, shown while an item plays; after "Stop" it
+// hides, leaving the desktop its own wallpaper, until "Play". A restarted
+// shell gets the window in its new WorkerW, and after "Close" it is gone.
+// (Under Wine a window inside another program's is not drawn on the screen,
+// so what the screen shows is checked in-process, in test_wallpaper.)
+TEST_F(WallpaperEndToEnd, DrawsBehindTheIconsOfAStandInShellUntilItCloses) {
+  auto shell = std::make_unique<StandInShell>(ShellLayout::Classic);
+  std::wstring video = install + L"media\\clip.y4m";
+  ASSERT_TRUE(WriteFileBytes(video, MakeY4m(64, 48, 1200, 20, 80, 90, 200)));
+  WriteCatalog(video);
+  tracePath = install + L"trace.txt";
+  ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
+  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_VIDEOPLAYING_1", 40000));
+  HWND control = FindWindowW(kControlWindowClass, kControlWindowTitle);
+  ASSERT_NE(control, nullptr);
+
+  HWND window = WallpaperWindowIn(shell->WallpaperWorkerW(), wallpaper.Id());
+  ASSERT_NE(window, nullptr) << "no window of kelwall's in the WorkerW behind the icons";
+  RECT area = {};
+  GetWindowRect(window, &area);
+  EXPECT_EQ(area.left, 0);
+  EXPECT_EQ(area.top, 0);
+  EXPECT_EQ(area.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(area.bottom, GetSystemMetrics(SM_CYSCREEN));
+  EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_DISABLED);
+  EXPECT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; })) << "not shown while the video plays";
+  // libvlc was given that window, and never the control window.
+  std::vector<std::string> handed = HandedWindows(bridge);
+  ASSERT_FALSE(handed.empty());
+  for (const std::string& given : handed) EXPECT_EQ(given, BridgeHandle(window));
+
+  // "Stop" in the dialog: the desktop's own wallpaper; "Play": the window.
+  PostMessageW(control, CTrayIcon::kCallbackMessage, CTrayIcon::kIconId, WM_LBUTTONDBLCLK);
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil(20000, [&] {
+    return (dialog = FindWindowW(L"#32770", L"Kelvane Screen Saver Settings")) != nullptr &&
+           IsWindowVisible(GetDlgItem(dialog, IDC_STOP));
+  }));
+  SendDlgItemMessageW(dialog, IDC_STOP, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitUntil(15000, [&] { return !IsWindowVisible(window); })) << "still shown after Stop";
+  HWND tree = GetDlgItem(dialog, IDC_CATALOG_TREE);
+  auto folder = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(folder)));
+  ASSERT_NE(item, nullptr);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+  SendDlgItemMessageW(dialog, IDC_PLAY, BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitUntil(15000, [&] { return IsWindowVisible(window) != FALSE; })) << "not shown again after Play";
+
+  // The shell restarts: the old one takes the window along, the new one
+  // announces its taskbar and gets a window in its WorkerW.
+  shell.reset();
+  EXPECT_TRUE(WaitUntil(10000, [&] { return !IsWindow(window); }));
+  shell = std::make_unique<StandInShell>(ShellLayout::Classic);
+  StandInShell::AnnounceTaskbar();
+  HWND again = nullptr;
+  ASSERT_TRUE(WaitUntil(15000, [&] { return (again = WallpaperWindowIn(shell->WallpaperWorkerW(), wallpaper.Id())); }))
+      << "no window in the new shell's WorkerW";
+  EXPECT_TRUE(WaitUntil(10000, [&] {
+    std::vector<std::string> now = HandedWindows(bridge);
+    return !now.empty() && now.back() == BridgeHandle(again);
+  })) << "libvlc was not given the new window";
+
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLOSE_WALLPAPER, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_CLOSE_WALLPAPER)));
+  ASSERT_TRUE(wallpaper.Wait(30000));
+  EXPECT_EQ(wallpaper.ExitCode(), 0u);
+  EXPECT_FALSE(IsWindow(again));
+  EXPECT_EQ(FindWindowExW(shell->WallpaperWorkerW(), nullptr, kWallpaperClass, nullptr), nullptr);
+}
+
+// A shell that comes up after kelwall started and keeps its WorkerW inside
+// Progman: kelwall finds it, its window goes between the icons and the
+// WorkerW, and from then on libvlc's players (Goom's new ones too) are given
+// that window; a wallpaper that is killed leaves the desktop to itself.
+TEST_F(WallpaperEndToEnd, FindsALateShellKeepsItsWindowThroughGoomAndLeavesNothingWhenKilled) {
+  std::wstring tone = install + L"media\\tone.wav";
+  ASSERT_TRUE(WriteFileBytes(tone, MakeWav(2.0)));
+  WriteCatalog(tone, L"AUDIO");
+  registry.SetDword(L"WP_CurrentVisualIndex", 8);  // Goom
+  tracePath = install + L"trace.txt";
+  ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
+  ASSERT_TRUE(WaitForLine(L"wallpaper window: no place in the shell", 20000));
+  StandInShell shell(ShellLayout::InsideProgman);
+
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitUntil(20000, [&] { return (window = WallpaperWindowIn(shell.Progman(), wallpaper.Id())); }))
+      << "the late shell got no window of kelwall's\n" << WallpaperWindowTrace();
+  EXPECT_EQ(GetWindow(window, GW_HWNDPREV), shell.Icons());
+  EXPECT_EQ(GetWindow(window, GW_HWNDNEXT), shell.WallpaperWorkerW());
+  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_AUDIOVISUALPLAYING_1", 40000));
+  // The hand-over, then at least one Goom item's new player.
+  std::vector<std::string> handed;
+  size_t from = 0;
+  ASSERT_TRUE(WaitUntil(20000, [&] {
+    handed = HandedWindows(bridge);
+    from = std::find(handed.begin(), handed.end(), BridgeHandle(window)) - handed.begin();
+    return handed.size() >= from + 2;
+  }));
+  for (size_t i = from; i < handed.size(); ++i) EXPECT_EQ(handed[i], BridgeHandle(window)) << i;
+
+  wallpaper.Kill();
+  EXPECT_TRUE(WaitUntil(10000, [&] { return !IsWindow(window); }));
+  EXPECT_EQ(FindWindowExW(shell.Progman(), nullptr, kWallpaperClass, nullptr), nullptr);
 }
