@@ -251,6 +251,7 @@ TEST_F(WallpaperEndToEnd, DrawsBehindTheIconsOfAStandInShellUntilItCloses) {
   EXPECT_TRUE(WaitUntil(15000, [&] { return !IsWindowVisible(window); })) << "still shown after Stop";
   HWND tree = GetDlgItem(dialog, IDC_CATALOG_TREE);
   auto folder = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(folder));  // as a user opens it
   auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(folder)));
   ASSERT_NE(item, nullptr);
   SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
