@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "engine/ProgramVariant.h"
-#include "platform/RegistryKey.h"
+#include "platform/Scoped.h"
 
 const wchar_t* const kSettingsKey = L"Software\\Tamberlyn Zorarudidar\\Kelvane";
 

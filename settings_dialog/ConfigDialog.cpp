@@ -6,7 +6,7 @@
 #include "engine/Logic.h"
 #include "engine/ProgramVariant.h"
 #include "engine/Settings.h"
-#include "platform/RegistryKey.h"
+#include "platform/Scoped.h"
 #include "settings_dialog/CatalogFiles.h"
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/DialogRules.h"

@@ -5,7 +5,7 @@
 #include "engine/InstanceCheck.h"
 #include "engine/ProgramVariant.h"
 #include "engine/Settings.h"
-#include "platform/RegistryKey.h"
+#include "platform/Scoped.h"
 #include "platform/Trace.h"
 
 const wchar_t* const kDesktopKey = L"Control Panel\\Desktop";

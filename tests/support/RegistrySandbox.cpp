@@ -1,7 +1,7 @@
 #include "support/RegistrySandbox.h"
 
 #include "engine/Settings.h"
-#include "platform/RegistryKey.h"
+#include "platform/Scoped.h"
 
 RegistrySandbox::RegistrySandbox() { Clear(); }
 RegistrySandbox::~RegistrySandbox() { Clear(); }

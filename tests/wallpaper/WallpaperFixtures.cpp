@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/InstanceCheck.h"
-#include "platform/RegistryKey.h"
+#include "platform/Scoped.h"
 #include "support/TestPaths.h"
 #include "wallpaper/SystemSaverSwap.h"
 #include "wallpaper/TrayIcon.h"

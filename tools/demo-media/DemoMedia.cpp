@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "engine/Settings.h"
-#include "platform/RegistryKey.h"
+#include "platform/Scoped.h"
 #include "platform/ScreenSaverLibrary.h"
 #include "platform/WideText.h"
 #include "media/CatalogFixtures.h"
