@@ -107,6 +107,7 @@ void PictureStep() {
 }
 
 int g_failedPictureRun = 0;
+bool g_pictureFailed = false;
 bool g_webItemPlayed = false;
 
 }  // namespace
@@ -186,11 +187,13 @@ int WebMediaPlayingUpdate(CScrSvrMachine* owner, int) {
   return 0;
 }
 
-// A picture that fails is skipped by the next choice; when every picture of
-// the list failed in a row, the show rests before choosing again instead of
-// spinning through them.
+// A picture that fails is not held for the interval: the next frame, which
+// comes at once, goes on to the next choice. When every picture of the list
+// failed in a row, the show rests before choosing again instead of spinning
+// through them.
 int PictureOnlyLoadingEnter(CScrSvrMachine* owner, int) {
-  if (GetSaverPlayer().loadNextPicture()) {
+  g_pictureFailed = !GetSaverPlayer().loadNextPicture();
+  if (!g_pictureFailed) {
     g_failedPictureRun = 0;
   } else if (++g_failedPictureRun >= GetPictureCount()) {
     g_failedPictureRun = 0;
@@ -198,13 +201,15 @@ int PictureOnlyLoadingEnter(CScrSvrMachine* owner, int) {
     HoldNextChoice();
     owner->SetState(kSelectNext);
     return 0;
+  } else {
+    WakeFrameAfter(Now());
   }
   SaveCurrentIndexes();
   return 0;
 }
 
 int PictureOnlyLoadingUpdate(CScrSvrMachine* owner, int) {
-  owner->SetState(L"SAVER_PICONLYPLAYING_1");
+  owner->SetState(g_pictureFailed ? kSelectNext : L"SAVER_PICONLYPLAYING_1");
   return 0;
 }
 

@@ -26,6 +26,7 @@ struct Recording {
   int state = 0;
   int kind = 0;
   bool pictureLoads = true;
+  int failingLoad = 0;  // the one picture load (counted from 1) that fails
   int playNextMedia = 0;
   int playNextAdvert = 0;
   int stops = 0;
@@ -53,7 +54,7 @@ const SaverPlayer kRecordingPlayer = {
       ++g_rec.entriesStarted;
       return true;
     },
-    [] { return ++g_rec.pictures, g_rec.pictureLoads; },
+    [] { return ++g_rec.pictures, g_rec.pictureLoads && g_rec.pictures != g_rec.failingLoad; },
     [] { return ++g_rec.pairedFinds, true; },
     [] { return ++g_rec.pairedLoads, true; },
 };
@@ -563,6 +564,29 @@ TEST_F(SaverActions, NothingToShowRetriesAndAnswersAReload) {
   EXPECT_FALSE(IsCatalogReloadRequested());
 }
 
+// A picture that fails among good ones costs a frame, not an interval of
+// black screen: the next picture comes at once and is held as usual.
+TEST_F(SaverActions, AFailedPictureIsLeftAtOnce) {
+  CurrentVisualIndex = 1;
+  AddPictures(3);
+  g_rec.failingLoad = 2;
+  clock.Set(900.0);
+  Enter(L"SAVER_SELECTNEXT_1");
+  StepAt(900.001);
+  EXPECT_EQ(CurrentAction(), L"SAVER_PICONLYPLAYING_1");
+  StepAt(905.1);  // the first one's interval is over; the second fails
+  EXPECT_EQ(g_rec.pictures, 2);
+  EXPECT_LE(lastRest, 1u) << "the frame after a failed picture waits";
+  StepAt(905.101);
+  EXPECT_EQ(g_rec.pictures, 3);
+  StepAt(905.102);
+  EXPECT_EQ(CurrentAction(), L"SAVER_PICONLYPLAYING_1");
+  StepAt(910.0);
+  EXPECT_EQ(g_rec.pictures, 3) << "the third is held for its interval";
+  StepAt(910.2);
+  EXPECT_EQ(g_rec.pictures, 4);
+}
+
 // When every picture fails to load, the show rests before the next choice
 // instead of spinning through them frame after frame.
 TEST_F(SaverActions, PicturesThatAllFailDoNotSpin) {
@@ -570,11 +594,16 @@ TEST_F(SaverActions, PicturesThatAllFailDoNotSpin) {
   AddPictures(2);
   g_rec.pictureLoads = false;
   clock.Set(800.0);
-  Enter(L"SAVER_SELECTNEXT_1");  // first failure: held for the interval, then the next choice
-  for (int i = 0; i < 80; ++i) StepAt(800.0 + 0.066 * (i + 1));
+  Enter(L"SAVER_SELECTNEXT_1");
+  EXPECT_EQ(g_rec.pictures, 1);
+  // A failed picture is not held: the next frame tries the next one. That one
+  // fails too, so every picture failed: the show rests about a second.
+  StepAt(800.002);
   EXPECT_EQ(g_rec.pictures, 2);
   EXPECT_EQ(CurrentAction(), L"SAVER_SELECTNEXT_1");
-  StepAt(806.5);
+  for (int i = 0; i < 14; ++i) StepAt(800.002 + 0.066 * (i + 1));
+  EXPECT_EQ(g_rec.pictures, 2);
+  StepAt(801.1);
   EXPECT_EQ(g_rec.pictures, 3);
 }
 
