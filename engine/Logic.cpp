@@ -2,24 +2,35 @@
 
 #include <windows.h>
 
+#include "engine/ScrSvrApp.h"
 #include "engine/Settings.h"
 #include "media/CatalogLoader.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
+#include "media/PictureLoader.h"
 #include "media/VisualOptions.h"
 #include "platform/Trace.h"
 
-volatile unsigned char CatalogReloadRequested = 1;
-volatile unsigned char LoadingPicturePending = 1;
-volatile int DialogPlayKind = 0;
-volatile unsigned char AdvertPlaying = 0;
-volatile unsigned char ForcePictureRender = 0;
-
 namespace {
+
 KEL_Logic* g_logic = nullptr;
+
+PictureLoadResult LoadShowPicture(const std::wstring& path) {
+  CScrSvrApp* app = GetScrSvrApp();
+  if (!app) return PictureLoadResult::NoShow;
+  app->ReleaseTexture();
+  return app->LoadTexture(path) ? PictureLoadResult::Loaded : PictureLoadResult::Failed;
 }
 
-KEL_Logic::KEL_Logic() { g_logic = this; }
+}  // namespace
+
+// The worker makes its logic object before anything loads a picture; the
+// loader asks for the application object at each load, so it can stay.
+KEL_Logic::KEL_Logic() {
+  g_logic = this;
+  SetPictureLoader(&LoadShowPicture);
+}
+
 // A dialog that made its own logic object deletes it when it closes; the next
 // dialog must not find it.
 KEL_Logic::~KEL_Logic() {
@@ -39,17 +50,6 @@ bool ShouldRenderPicture() {
   if (GetPictureCount() == 0) return false;
   return CurrentVisualIndex == VisualModeLocalImage || CurrentVisualIndex == VisualModeWebImage;
 }
-
-void ApplyVisualOptionsForKind(int mediaKind) {
-  if (mediaKind == MediaKindVideo)
-    ApplyVisualOptions(VisualModeNone);
-  else if (mediaKind == MediaKindWebMedia)
-    ApplyVisualOptions(VisualModeWebMedia);
-  else
-    ApplyVisualOptions(static_cast<VisualMode>(CurrentVisualIndex));
-}
-
-void ApplyAdvertVisualOptions() { ApplyVisualOptions(VisualModeNone); }
 
 void SaveCurrentIndexes() {
   WriteCurrentIndexes();
@@ -76,11 +76,3 @@ void KEL_Logic::ReloadCatalogs() {
   LoadAdvertCatalog();
   CatalogReloadRequested = 0;
 }
-
-void SetCatalogReloadRequested(bool requested) { CatalogReloadRequested = requested ? 1 : 0; }
-bool IsCatalogReloadRequested() { return CatalogReloadRequested != 0; }
-void SetDialogPlayKind(int mediaKind) { DialogPlayKind = mediaKind; }
-int GetDialogPlayKind() { return DialogPlayKind; }
-void SetAdvertPlaying(bool playing) { AdvertPlaying = playing ? 1 : 0; }
-bool IsLoadingPicturePending() { return LoadingPicturePending != 0; }
-void SetLoadingPicturePending(bool pending) { LoadingPicturePending = pending ? 1 : 0; }

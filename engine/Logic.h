@@ -1,11 +1,16 @@
 #pragma once
 
-// The thin layer between the show and the media library, and the flags by
-// which the worker thread, the settings dialog and the wallpaper program's
-// window thread tell each other what is pending. The operations are free
-// functions; the object exists so that its life follows the worker's.
+#include "engine/ShowFlags.h"
+
+// The thin layer between the show and the media library. The operations are
+// free functions; the object exists so that its life follows the worker's.
+// The flags it shares with the dialog and the wallpaper program are in
+// engine/ShowFlags.h, the options by media kind in media/VisualOptions.h,
+// where the list player asks for them.
 class KEL_Logic {
  public:
+  // Also tells the media library where its pictures go: into the running
+  // show's application object.
   KEL_Logic();
   virtual ~KEL_Logic();
 
@@ -17,25 +22,7 @@ class KEL_Logic {
 
 KEL_Logic* GetLogic();
 
-// Process-wide flags: single bytes or words, read and written without a lock;
-// the next frame sees a new value.
-extern volatile unsigned char CatalogReloadRequested;
-extern volatile unsigned char LoadingPicturePending;
-extern volatile int DialogPlayKind;
-extern volatile unsigned char AdvertPlaying;
-extern volatile unsigned char ForcePictureRender;
-
 // The frame's render gate: false leaves the window to the playback library.
 bool ShouldRenderPicture();
 
-void ApplyVisualOptionsForKind(int mediaKind);
-void ApplyAdvertVisualOptions();
 void SaveCurrentIndexes();
-
-void SetCatalogReloadRequested(bool requested);
-bool IsCatalogReloadRequested();
-void SetDialogPlayKind(int mediaKind);
-int GetDialogPlayKind();
-void SetAdvertPlaying(bool playing);
-bool IsLoadingPicturePending();
-void SetLoadingPicturePending(bool pending);

@@ -2,18 +2,15 @@
 #include <windows.h>
 
 // What differs between the screen saver (kel) and the wallpaper program
-// (kelwall). Each program links exactly one body of these hooks.
+// (kelwall) in the engine. Each program links exactly one body of these
+// hooks (ProgramVariantKel.cpp, or ProgramVariantKelwall.cpp with the
+// wallpaper's larger bodies in wallpaper/). The settings', the playback
+// options' and the settings dialog's hooks are declared beside the code that
+// calls them: engine/SettingsVariant.h, media/VisualOptions.h,
+// settings_dialog/DialogVariant.h.
 
 // True in the wallpaper program.
 bool IsWallpaperProgram();
-
-// Built-in default of the visualisation mode.
-int DefaultVisualIndex();
-
-// Registry names under which this program keeps the visualisation and power
-// modes.
-const wchar_t* VisualIndexValueName();
-const wchar_t* PowerIndexValueName();
 
 // The single-instance rule, given how many processes of either program the
 // scan found and whether one of them was the wallpaper program.
@@ -26,20 +23,6 @@ bool DialogCanPlayDuringShow();
 // Run-loop hooks around the frames of a show.
 void ReplaceSystemScreenSaver();
 void RestoreSystemScreenSaver();
-
-// The settings dialog's differences (window thread).
-// Whether the dialog makes, and then owns, a logic object when none exists
-// (only where no show runs beside it).
-bool DialogMayCreateLogic();
-// The last step of the dialog's controls set-up: which of the program's own
-// controls are shown and enabled.
-void SetUpDialogVariantControls(HWND dialog);
-// After OK has saved the settings and the catalog.
-void OnDialogSaved();
-// "Mute Audio" clicked while the dialog is open.
-void OnDialogMuteClicked(bool muted);
-// Whether "Close" ends the program (after stopping playback and saving).
-bool DialogCloseEndsProgram();
 
 // Worker-thread constructor step, after the random seed is set and before the
 // settings are read.
@@ -57,7 +40,3 @@ void OnShowStopRequested();
 // The saver state's frame step before its own frame work; may clear the
 // state's active flag.
 void SaverStateFrameStep(bool& active);
-
-// The end of every playback options build (media/VisualOptions.h), after the
-// mute is applied; mode is the VisualMode the options were built for.
-void AddPlaybackOptionsTail(int mode);

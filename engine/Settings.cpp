@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <cwchar>
 
-#include "engine/ProgramVariant.h"
+#include "engine/SettingsVariant.h"
 #include "platform/Scoped.h"
 
 const wchar_t* const kSettingsKey = L"Software\\Tamberlyn Zorarudidar\\Kelvane";

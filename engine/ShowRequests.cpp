@@ -13,6 +13,7 @@
 #include "engine/ScrSvrThread.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
+#include "media/VisualOptions.h"
 #include "media/VlcPlayer.h"
 #include "platform/Trace.h"
 

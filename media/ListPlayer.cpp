@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "engine/Logic.h"
 #include "engine/Settings.h"
+#include "engine/ShowFlags.h"
 #include "media/MediaKind.h"
 #include "media/VlcPlayer.h"
 

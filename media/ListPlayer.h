@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "media/CatalogItem.h"
 #include "media/MediaEntry.h"
-#include "settings_dialog/CatalogItem.h"
 
 // The process's in-memory media library: what the catalogs name, split into
 // four lists. The live position in each list is a setting

@@ -1,18 +1,21 @@
 // Choosing, starting and controlling the list player's items.
+#include <atomic>
 #include <cwctype>
 
-#include "engine/Logic.h"
-#include "engine/ScrSvrApp.h"
 #include "engine/Settings.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
+#include "media/PictureLoader.h"
 #include "media/Randomizer.h"
+#include "media/VisualOptions.h"
 #include "media/VlcPlayer.h"
 #include "platform/Trace.h"
 
 namespace {
 
 enum Slot { SlotPictures = 0, SlotMedia = 1, SlotAdverts = 2 };
+
+std::atomic<PictureLoader> g_pictureLoader{nullptr};
 
 bool SameLeadingText(const std::wstring& a, const std::wstring& b) {
   size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -82,14 +85,14 @@ bool PlayPath(const std::wstring& path, bool playlist = false) {
   return playlist ? vlc.PlayPlaylist(media) : vlc.PlayMedia(media);
 }
 
-bool LoadPictureTexture(const CatalogItem& picture) {
-  CScrSvrApp* app = GetScrSvrApp();
-  if (!app) return false;
-  app->ReleaseTexture();
-  return app->LoadTexture(picture.path);
+PictureLoadResult LoadPicture(const CatalogItem& picture) {
+  PictureLoader loader = g_pictureLoader.load();
+  return loader ? loader(picture.path) : PictureLoadResult::NoShow;
 }
 
 }  // namespace
+
+void SetPictureLoader(PictureLoader loader) { g_pictureLoader.store(loader); }
 
 void InitPlayer(HWND window) {
   CVlcPlayer& vlc = GetVlcPlayer();
@@ -137,10 +140,9 @@ bool LoadNextPicture() {
   int count = static_cast<int>(player->pictures.size());
   AdvanceIndex(&CurrentPictureIndex, count, SlotPictures);
   player->lastPictureWasPaired = false;
-  // Without an application object nothing was tried, so nothing is skipped.
-  if (!GetScrSvrApp()) return false;
-  // A failed picture keeps its place: moving on here too would skip the next, good one.
-  return LoadPictureTexture(player->pictures[CurrentPictureIndex]);
+  // Without a show nothing was tried, so nothing is skipped. A failed picture
+  // keeps its place too: moving on here would skip the next, good one.
+  return LoadPicture(player->pictures[CurrentPictureIndex]) == PictureLoadResult::Loaded;
 }
 
 // The next picture whose folder and the audio item's folder share their
@@ -160,8 +162,9 @@ bool LoadPairedPicture() {
   int& paired = player->pairedPictureIndex;
   if (paired < 0 || paired >= count) return false;
   player->lastPictureWasPaired = true;
-  if (!GetScrSvrApp()) return false;
-  if (LoadPictureTexture(player->pictures[paired])) return true;
+  // Only a failed load moves on; without a show nothing was tried.
+  PictureLoadResult result = LoadPicture(player->pictures[paired]);
+  if (result != PictureLoadResult::Failed) return result == PictureLoadResult::Loaded;
   paired = paired + 1;
   if (paired >= count || paired < 0) paired = 0;
   return false;

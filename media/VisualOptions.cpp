@@ -1,7 +1,7 @@
 #include "media/VisualOptions.h"
 
-#include "engine/ProgramVariant.h"
 #include "engine/Settings.h"
+#include "media/MediaKind.h"
 #include "media/Randomizer.h"
 #include "media/VlcPlayer.h"
 
@@ -80,3 +80,14 @@ void ApplyVisualOptions(VisualMode mode) {
   vlc.SetMute(MuteAudio);
   AddPlaybackOptionsTail(originalMode);
 }
+
+void ApplyVisualOptionsForKind(int mediaKind) {
+  if (mediaKind == MediaKindVideo)
+    ApplyVisualOptions(VisualModeNone);
+  else if (mediaKind == MediaKindWebMedia)
+    ApplyVisualOptions(VisualModeWebMedia);
+  else
+    ApplyVisualOptions(static_cast<VisualMode>(CurrentVisualIndex));
+}
+
+void ApplyAdvertVisualOptions() { ApplyVisualOptions(VisualModeNone); }

@@ -20,3 +20,13 @@ enum VisualMode {
 // Rebuilds the player's option table for the next media from the mode and
 // the settings.
 void ApplyVisualOptions(VisualMode mode);
+
+// The options by media kind: VIDEO plays without a visualisation, WEBM as web
+// media, any other kind with CurrentVisualIndex. Adverts play as VIDEO does.
+void ApplyVisualOptionsForKind(int mediaKind);
+void ApplyAdvertVisualOptions();
+
+// The end of every options build, after the mute is applied; mode is the
+// VisualMode the options were built for. Each program links one body
+// (VisualOptionsKel.cpp, VisualOptionsKelwall.cpp).
+void AddPlaybackOptionsTail(int mode);

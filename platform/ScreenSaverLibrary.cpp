@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "platform/ScreenSaverCommandLine.h"
-#include "resources/ResourceIds.h"
 
 HINSTANCE hMainInstance = nullptr;
 HWND hMainWindow = nullptr;
@@ -40,7 +39,7 @@ ATOM RegisterSaverClass(HINSTANCE instance) {
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
   wc.lpfnWndProc = LibraryWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_KELVANE));
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(ID_APP));
   wc.hCursor = nullptr;
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = kScreenSaverWindowClass;

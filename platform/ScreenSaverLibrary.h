@@ -1,16 +1,11 @@
 #pragma once
 #include <windows.h>
 
-#include "settings_dialog/ConfigDialogProc.h"
+#include "platform/ScreenSaverCallbacks.h"
 
 // Our stand-in for the platform's screen-saver library (MinGW ships empty
-// ones). The program supplies the three callbacks; the library owns the entry
-// point, the command line and the saver window.
-
-// Supplied by the program.
-LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// ScreenSaverConfigureDialog: settings_dialog/ConfigDialogProc.h.
-BOOL WINAPI RegisterDialogClasses(HANDLE instance);
+// ones). The program supplies the three callbacks (ScreenSaverCallbacks.h);
+// the library owns the entry point, the command line and the saver window.
 
 // Supplied by the library.
 LRESULT WINAPI DefScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -19,8 +14,10 @@ extern HINSTANCE hMainInstance;
 extern HWND hMainWindow;
 extern BOOL fChildPreview;
 
-// Template of the configure dialog.
+// The program's resources the library uses: the template of the configure
+// dialog, and the icon of the saver window's class.
 constexpr int DLG_SCRNSAVECONFIGURE = 2003;
+constexpr int ID_APP = 112;
 
 // Class of the saver window, as the platform names it.
 constexpr const wchar_t* kScreenSaverWindowClass = L"WindowsScreenSaverClass";

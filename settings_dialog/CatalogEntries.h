@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings_dialog/CatalogItem.h"
+#include "media/CatalogItem.h"
 
 // The entries of a catalog read from a file, in document order (each entry
 // before what it holds), with the texts of all of them in one buffer, so

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "media/CatalogItem.h"
 #include "settings_dialog/CatalogEntries.h"
-#include "settings_dialog/CatalogItem.h"
 
 // The catalog tree (IDC_CATALOG_TREE) and the extension tree
 // (IDC_EXTENSION_TREE) of the settings dialog: every item carries its own

@@ -4,14 +4,15 @@
 
 #include "engine/InstanceCheck.h"
 #include "engine/Logic.h"
-#include "engine/ProgramVariant.h"
 #include "engine/Settings.h"
+#include "engine/SettingsVariant.h"
 #include "platform/Scoped.h"
 #include "settings_dialog/CatalogFiles.h"
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/DialogRules.h"
 #include "settings_dialog/DialogSeams.h"
 #include "settings_dialog/DialogText.h"
+#include "settings_dialog/DialogVariant.h"
 #include "settings_dialog/ScopedRedraw.h"
 
 const wchar_t* const kDialogMessageCaption = L"Kelvane Screen Saver Settings";

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "engine/ProgramVariant.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/ShowRequests.h"
 #include "resources/ResourceIds.h"
@@ -14,6 +13,7 @@
 #include "settings_dialog/ConfigDialog.h"
 #include "engine/Settings.h"
 #include "settings_dialog/DialogSeams.h"
+#include "settings_dialog/DialogVariant.h"
 
 namespace {
 

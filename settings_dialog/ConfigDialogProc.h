@@ -1,12 +1,11 @@
 #pragma once
 #include <windows.h>
 
-class CConfigDialog;
+// The dialog procedure of template 2003 in both programs goes by the
+// screen-saver library's callback name, ScreenSaverConfigureDialog.
+#include "platform/ScreenSaverCallbacks.h"
 
-// The dialog procedure of template 2003, in both programs (the screen-saver
-// library's callback name). A dialog procedure answers INT_PTR: on x64 a
-// BOOL-returning declaration would cut its results.
-INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+class CConfigDialog;
 
 // Registers the common controls the template uses (tree views, trackbar,
 // tooltips); must run before the template is created.
