@@ -148,9 +148,9 @@ LONG CConfigDialog::SaveSettings() {
   CurrentPowerIndex = IsDlgButtonChecked(dialog_, IDC_POWER_SCREEN_SAVER) == BST_CHECKED ? 1
                       : IsDlgButtonChecked(dialog_, IDC_POWER_USE) == BST_CHECKED      ? 2
                                                                                         : 0;
-  HKEY key = nullptr;
+  RegistryKey key;
   LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                nullptr, &key, nullptr);
+                                nullptr, key.Receive(), nullptr);
   if (result != ERROR_SUCCESS) return result;
 
   // The show starts each list from its beginning after the user's changes.
@@ -183,7 +183,7 @@ LONG CConfigDialog::SaveSettings() {
     LONG written = WriteDword(key, value.name, value.value);
     if (written != ERROR_SUCCESS && result == ERROR_SUCCESS) result = written;
   }
-  LONG closed = RegCloseKey(key);
+  LONG closed = key.Close();
   return result != ERROR_SUCCESS ? result : closed;
 }
 
