@@ -285,8 +285,11 @@ TEST(SettingsTable, TheNumberWriterWritesNoText) {
   registry.SetText(L"AdvertiserCatalog", L"ads.xml");
   RegistryKey key;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, key.Receive()));
-  for (const SettingInfo& setting : GetSettingsTable())
-    if (setting.type == SettingType::Text) EXPECT_NE(ERROR_SUCCESS, WriteSettingDword(key, setting)) << setting.name;
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    if (setting.type == SettingType::Text) {
+      EXPECT_NE(ERROR_SUCCESS, WriteSettingDword(key, setting)) << setting.name;
+    }
+  }
   key.Close();
   AdvertiserCatalog = L"";
   LoadSettings();

@@ -30,7 +30,9 @@ TEST(SentMessageWait, AnswersWhatAnotherThreadSendsAndReturnsWhenItEnds) {
     ASSERT_TRUE(window.Get()) << c.name;
     WorkThread sender([&window] { window.SendPing(); });
     ASSERT_TRUE(sender.Started()) << c.name;
-    if (c.seenBeforeTheWait) ASSERT_TRUE(WaitUntilSentMessagePending()) << c.name;
+    if (c.seenBeforeTheWait) {
+      ASSERT_TRUE(WaitUntilSentMessagePending()) << c.name;
+    }
     ULONGLONG start = GetTickCount64();
     EXPECT_EQ(WAIT_OBJECT_0, WaitAnsweringSentMessages(sender.Handle(), kGenerousMilliseconds)) << c.name;
     EXPECT_EQ(1, window.Answered()) << c.name;
