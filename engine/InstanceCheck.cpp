@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/ProgramVariant.h"
+#include "platform/Scoped.h"
 
 namespace {
 
@@ -30,13 +31,12 @@ bool TryEnumerate(size_t capacity, std::vector<DWORD>* ids, bool* complete) {
 // The executable's base name, or "<unknown>" for a process we may not read.
 std::wstring ProcessBaseName(DWORD id) {
   wchar_t baseName[MAX_PATH] = L"<unknown>";
-  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
-  if (process) {
+  ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+  if (process.Valid()) {
     HMODULE module = nullptr;
     DWORD needed = 0;
-    if (EnumProcessModules(process, &module, sizeof(module), &needed))
-      GetModuleBaseNameW(process, module, baseName, MAX_PATH);
-    CloseHandle(process);
+    if (EnumProcessModules(process.Get(), &module, sizeof(module), &needed))
+      GetModuleBaseNameW(process.Get(), module, baseName, MAX_PATH);
   }
   return baseName;
 }

@@ -15,14 +15,15 @@
 #include "media/MediaKind.h"
 #include "media/VisualOptions.h"
 #include "media/VlcPlayer.h"
+#include "platform/Scoped.h"
+#include "platform/SentMessageWait.h"
 #include "platform/Trace.h"
 
 namespace {
 
 struct RequestQueue {
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   std::vector<std::function<void()>> requests;
-  RequestQueue() { InitializeCriticalSection(&lock); }
 };
 
 RequestQueue& Queue() {
@@ -36,10 +37,9 @@ RequestQueue& Queue() {
 // waits, so that the wait can go on answering sent messages. Recursive, so a
 // request may stop the show itself.
 struct FrameLock {
-  CRITICAL_SECTION section;
-  HANDLE released = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  CriticalSection section;
+  ScopedHandle released{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
   volatile LONG waiting = 0;
-  FrameLock() { InitializeCriticalSection(&section); }
 };
 
 FrameLock& Frame() {
@@ -51,26 +51,25 @@ FrameLock& Frame() {
 
 void PostShowRequest(std::function<void()> request) {
   RequestQueue& queue = Queue();
-  EnterCriticalSection(&queue.lock);
+  CriticalSectionHold hold(queue.lock);
   queue.requests.push_back(std::move(request));
-  LeaveCriticalSection(&queue.lock);
 }
 
 void RunShowRequests() {
   RequestQueue& queue = Queue();
   std::vector<std::function<void()>> taken;
-  EnterCriticalSection(&queue.lock);
-  taken.swap(queue.requests);
-  LeaveCriticalSection(&queue.lock);
+  {
+    CriticalSectionHold hold(queue.lock);
+    taken.swap(queue.requests);
+  }
   // Run outside the queue's lock: a request may queue another one.
   for (std::function<void()>& request : taken) request();
 }
 
 void DropShowRequests() {
   RequestQueue& queue = Queue();
-  EnterCriticalSection(&queue.lock);
+  CriticalSectionHold hold(queue.lock);
   queue.requests.clear();
-  LeaveCriticalSection(&queue.lock);
 }
 
 void RequestShowAdvance() {
@@ -158,17 +157,13 @@ void RequestShowClose() {
 
 ShowFrameLock::ShowFrameLock() {
   FrameLock& lock = Frame();
-  if (TryEnterCriticalSection(&lock.section)) return;
+  if (lock.section.TryEnter()) return;
   // Said before the next try: a holder that leaves after it fails sees it
   // and sets the event.
   InterlockedIncrement(&lock.waiting);
-  while (!TryEnterCriticalSection(&lock.section)) {
-    DWORD result = MsgWaitForMultipleObjects(1, &lock.released, FALSE, INFINITE, QS_SENDMESSAGE);
-    if (result == WAIT_OBJECT_0 + 1) {
-      MSG msg;
-      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    } else if (result != WAIT_OBJECT_0) {
-      EnterCriticalSection(&lock.section);  // no event to wait for: a plain wait
+  while (!lock.section.TryEnter()) {
+    if (WaitAnsweringSentMessages(lock.released.Get(), INFINITE) != WAIT_OBJECT_0) {
+      lock.section.Enter();  // no event to wait for: a plain wait
       break;
     }
   }
@@ -177,6 +172,6 @@ ShowFrameLock::ShowFrameLock() {
 
 ShowFrameLock::~ShowFrameLock() {
   FrameLock& lock = Frame();
-  LeaveCriticalSection(&lock.section);
-  if (InterlockedCompareExchange(&lock.waiting, 0, 0) > 0) SetEvent(lock.released);
+  lock.section.Leave();
+  if (InterlockedCompareExchange(&lock.waiting, 0, 0) > 0) SetEvent(lock.released.Get());
 }

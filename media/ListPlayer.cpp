@@ -6,6 +6,7 @@
 #include "engine/ShowFlags.h"
 #include "media/MediaKind.h"
 #include "media/VlcPlayer.h"
+#include "platform/Scoped.h"
 
 namespace {
 
@@ -17,22 +18,6 @@ KEL_TamListPlayer* g_player = nullptr;
 // media list and to g_player, and reads its own lists without it.
 SRWLOCK g_listLock = SRWLOCK_INIT;
 
-class ListsReading {
- public:
-  ListsReading() { AcquireSRWLockShared(&g_listLock); }
-  ~ListsReading() { ReleaseSRWLockShared(&g_listLock); }
-  ListsReading(const ListsReading&) = delete;
-  ListsReading& operator=(const ListsReading&) = delete;
-};
-
-class ListsChanging {
- public:
-  ListsChanging() { AcquireSRWLockExclusive(&g_listLock); }
-  ~ListsChanging() { ReleaseSRWLockExclusive(&g_listLock); }
-  ListsChanging(const ListsChanging&) = delete;
-  ListsChanging& operator=(const ListsChanging&) = delete;
-};
-
 bool IsCountedKind(int kind) { return kind >= 0 && kind < 7; }
 
 int CountKind(int kind) { return g_player && IsCountedKind(kind) ? g_player->kindCounts[kind] : 0; }
@@ -41,7 +26,7 @@ int CountKind(int kind) { return g_player && IsCountedKind(kind) ? g_player->kin
 // more than the append itself.
 void AppendMedia(MediaEntry&& entry) {
   int kind = entry.kind;
-  ListsChanging changing;
+  SrwExclusive changing(g_listLock);
   g_player->media.push_back(std::move(entry));
   if (IsCountedKind(kind)) ++g_player->kindCounts[kind];
 }
@@ -65,7 +50,7 @@ bool EraseFirstWithPath(std::vector<Entry>& list, const std::wstring& path) {
 
 KEL_TamListPlayer::KEL_TamListPlayer() {
   {
-    ListsChanging changing;
+    SrwExclusive changing(g_listLock);
     g_player = this;
   }
   AdvertPlaying = 0;
@@ -74,7 +59,7 @@ KEL_TamListPlayer::KEL_TamListPlayer() {
 // Once g_player is null no reader reaches the lists, which go after this body.
 KEL_TamListPlayer::~KEL_TamListPlayer() {
   {
-    ListsChanging changing;
+    SrwExclusive changing(g_listLock);
     if (g_player != this) return;
     g_player = nullptr;
   }
@@ -89,7 +74,7 @@ void ClearLists() {
   // Freed after the lock is let go: a 100,000-entry list takes a while.
   std::vector<MediaEntry> oldMedia;
   {
-    ListsChanging changing;
+    SrwExclusive changing(g_listLock);
     oldMedia.swap(g_player->media);
     for (int& count : g_player->kindCounts) count = 0;
   }
@@ -148,7 +133,7 @@ int RemoveMediaIndex(const std::wstring& path) {
   if (index < 0) return -1;
   MediaEntry removed;
   {
-    ListsChanging changing;
+    SrwExclusive changing(g_listLock);
     std::vector<MediaEntry>& media = g_player->media;
     removed = std::move(media[index]);
     media.erase(media.begin() + index);
@@ -178,7 +163,7 @@ int GetMediaCount() { return GetVideoCount() + GetAudioCount() + GetWebMediaCoun
 
 int GetCurrentMediaKind() {
   if (AdvertPlaying == 1) return MediaKindVideo;
-  ListsReading reading;
+  SrwShared reading(g_listLock);
   if (!g_player) return MediaKindNone;
   int index = CurrentMediaIndex;
   if (index < 0 || index >= static_cast<int>(g_player->media.size())) return MediaKindNone;
@@ -186,7 +171,7 @@ int GetCurrentMediaKind() {
 }
 
 void GetCurrentMediaPath(std::wstring& path) {
-  ListsReading reading;
+  SrwShared reading(g_listLock);
   if (!g_player) return;
   int index = CurrentMediaIndex;
   if (index < 0 || index >= static_cast<int>(g_player->media.size())) return;
@@ -198,7 +183,7 @@ void GetCurrentMediaPath(std::wstring& path) {
 bool IsCurrentListItemPlaying() {
   int listIndex = -1;
   {
-    ListsReading reading;
+    SrwShared reading(g_listLock);
     if (!g_player) return false;
     int index = CurrentMediaIndex;
     if (index < 0 || index >= static_cast<int>(g_player->media.size())) return false;

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/Scoped.h"
+
 // {2933BF90-7B36-11D2-B20E-00C04F983E60}: the version-independent DOM
 // document class.
 const CLSID kCLSID_DOMDocument = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
@@ -20,21 +22,6 @@ namespace {
 std::atomic<bool> g_comInitialised{false};
 
 const wchar_t kVersionPrefix[] = L"version=\"1.0\" ";
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() {
-    if (Valid()) CloseHandle(h_);
-  }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 
 // Whether the DOM may take these bytes as UTF-8: no byte-order mark of
 // UTF-16 or UTF-32, and a declaration that names no other encoding (without
@@ -72,7 +59,7 @@ ComVariant Utf8FileBytes(const std::wstring& path) {
   ComVariant out;
   // Shared for writing too: the settings dialog may be saving the catalog
   // while the show reads it, and must not be refused for that.
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   LARGE_INTEGER size{};
   if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart >= 0x40000000)

@@ -2,6 +2,7 @@
 
 #include "media/VlcInstanceOptions.h"
 #include "media/VlcLibrary.h"
+#include "platform/Scoped.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
 
@@ -15,34 +16,22 @@ constexpr int kStateError = 7;
 constexpr libvlc_position_t kTitlePosition = libvlc_position_bottom;
 constexpr unsigned kTitleMilliseconds = 5000;
 
-void HandleSentMessages() {
-  MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
-  MSG msg;
-  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+// The output window's thread answers sent messages while it waits for the
+// lock: libvlc may be closing a video window inside that window meanwhile.
+LockWait LockWaitOn(const std::atomic<DWORD>& windowThread) {
+  return windowThread.load() == GetCurrentThreadId() ? LockWait::AnsweringSentMessages : LockWait::Plain;
 }
 
 }  // namespace
 
-class CVlcPlayer::SharedUse {
+class CVlcPlayer::SharedUse : public SrwShared {
  public:
-  explicit SharedUse(CVlcPlayer* player) : player_(player) { player_->LockShared(); }
-  ~SharedUse() { ReleaseSRWLockShared(&player_->lock_); }
-  SharedUse(const SharedUse&) = delete;
-  SharedUse& operator=(const SharedUse&) = delete;
-
- private:
-  CVlcPlayer* player_;
+  explicit SharedUse(CVlcPlayer* player) : SrwShared(player->lock_, LockWaitOn(player->windowThread_)) {}
 };
 
-class CVlcPlayer::ExclusiveUse {
+class CVlcPlayer::ExclusiveUse : public SrwExclusive {
  public:
-  explicit ExclusiveUse(CVlcPlayer* player) : player_(player) { player_->LockExclusive(); }
-  ~ExclusiveUse() { ReleaseSRWLockExclusive(&player_->lock_); }
-  ExclusiveUse(const ExclusiveUse&) = delete;
-  ExclusiveUse& operator=(const ExclusiveUse&) = delete;
-
- private:
-  CVlcPlayer* player_;
+  explicit ExclusiveUse(CVlcPlayer* player) : SrwExclusive(player->lock_, LockWaitOn(player->windowThread_)) {}
 };
 
 CVlcPlayer& GetVlcPlayer() {
@@ -51,24 +40,6 @@ CVlcPlayer& GetVlcPlayer() {
 }
 
 CVlcPlayer::CVlcPlayer() : optionSlots_(kMaxOptions) {}
-
-void CVlcPlayer::LockShared() {
-  if (TryAcquireSRWLockShared(&lock_)) return;
-  if (windowThread_.load() != GetCurrentThreadId()) {
-    AcquireSRWLockShared(&lock_);
-    return;
-  }
-  while (!TryAcquireSRWLockShared(&lock_)) HandleSentMessages();
-}
-
-void CVlcPlayer::LockExclusive() {
-  if (TryAcquireSRWLockExclusive(&lock_)) return;
-  if (windowThread_.load() != GetCurrentThreadId()) {
-    AcquireSRWLockExclusive(&lock_);
-    return;
-  }
-  while (!TryAcquireSRWLockExclusive(&lock_)) HandleSentMessages();
-}
 
 // The start-up argument is deliberately one string: libvlc takes everything
 // after "-I" as that option's value, so its own default audio and video
@@ -104,21 +75,26 @@ bool CVlcPlayer::StartInstanceLocked(const std::vector<std::string>& arguments) 
   return true;
 }
 
-CVlcPlayer::KeptInstance CVlcPlayer::TakeCurrentLocked() {
+CVlcPlayer::KeptInstance CVlcPlayer::TakePlayersLocked() {
   KeptInstance kept;
-  kept.arguments = arguments_;
-  kept.instance = instance_;
   kept.mediaPlayer = mediaPlayer_;
   kept.listPlayer = listPlayer_;
   kept.mediaList = mediaList_;
   kept.idleList = idleList_;
-  kept.listGeneration = currentListGeneration_;
   kept.titleShown = titleShown_;
-  instance_ = nullptr;
   mediaPlayer_ = nullptr;
   listPlayer_ = nullptr;
   mediaList_ = nullptr;
   idleList_ = nullptr;
+  return kept;
+}
+
+CVlcPlayer::KeptInstance CVlcPlayer::TakeCurrentLocked() {
+  KeptInstance kept = TakePlayersLocked();
+  kept.arguments = arguments_;
+  kept.instance = instance_;
+  kept.listGeneration = currentListGeneration_;
+  instance_ = nullptr;
   arguments_.clear();
   return kept;
 }
@@ -134,17 +110,15 @@ void CVlcPlayer::PutCurrentLocked(const KeptInstance& kept) {
   titleShown_ = kept.titleShown;
 }
 
+// The one place that lets go of libvlc's instances, players and lists:
+// both players stopped before anything goes, the instance last.
 void CVlcPlayer::ReleaseKeptLocked(KeptInstance& kept) {
-  if (kept.listPlayer) {
-    api_->libvlc_media_list_player_stop(kept.listPlayer);
-    api_->libvlc_media_list_player_release(kept.listPlayer);
-  }
-  if (kept.mediaPlayer) {
-    api_->libvlc_media_player_stop(kept.mediaPlayer);
-    api_->libvlc_media_player_release(kept.mediaPlayer);
-  }
+  if (kept.listPlayer) api_->libvlc_media_list_player_stop(kept.listPlayer);
+  if (kept.mediaPlayer) api_->libvlc_media_player_stop(kept.mediaPlayer);
   if (kept.mediaList) api_->libvlc_media_list_release(kept.mediaList);
   if (kept.idleList) api_->libvlc_media_list_release(kept.idleList);
+  if (kept.listPlayer) api_->libvlc_media_list_player_release(kept.listPlayer);
+  if (kept.mediaPlayer) api_->libvlc_media_player_release(kept.mediaPlayer);
   if (kept.instance) api_->libvlc_release(kept.instance);
   kept = KeptInstance();
 }
@@ -211,31 +185,10 @@ bool CVlcPlayer::CloseLibrary() {
   ExclusiveUse use(this);
   if (!api_) return true;
   EndPlaylistLocked();
-  if (listPlayer_) {
-    api_->libvlc_media_list_player_stop(listPlayer_);
-    api_->libvlc_media_list_player_release(listPlayer_);
-    listPlayer_ = nullptr;
-  }
-  if (mediaPlayer_) {
-    api_->libvlc_media_player_stop(mediaPlayer_);
-    api_->libvlc_media_player_release(mediaPlayer_);
-    mediaPlayer_ = nullptr;
-  }
-  if (mediaList_) {
-    api_->libvlc_media_list_release(mediaList_);
-    mediaList_ = nullptr;
-  }
-  if (idleList_) {
-    api_->libvlc_media_list_release(idleList_);
-    idleList_ = nullptr;
-  }
-  if (instance_) {
-    api_->libvlc_release(instance_);
-    instance_ = nullptr;
-  }
+  KeptInstance current = TakeCurrentLocked();
+  ReleaseKeptLocked(current);
   for (KeptInstance& kept : kept_) ReleaseKeptLocked(kept);
   kept_.clear();
-  arguments_.clear();
   return true;
 }
 
@@ -291,7 +244,9 @@ bool CVlcPlayer::AddListLocation(const std::wstring& location) {
 void CVlcPlayer::ReplaceMediaListLocked() {
   currentListGeneration_ = listGeneration_;
   if (!instance_ || !mediaList_) return;
-  api_->libvlc_media_list_release(mediaList_);
+  KeptInstance old;
+  old.mediaList = mediaList_;
+  ReleaseKeptLocked(old);
   mediaList_ = api_->libvlc_media_list_new(instance_);
   FillMediaListLocked();
   if (listPlayer_ && mediaList_) api_->libvlc_media_list_player_set_media_list(listPlayer_, mediaList_);
@@ -567,16 +522,8 @@ void CVlcPlayer::RecreatePlayers() {
   ExclusiveUse use(this);
   if (!instance_) return;
   EndPlaylistLocked();
-  if (listPlayer_) api_->libvlc_media_list_player_stop(listPlayer_);
-  if (mediaPlayer_) api_->libvlc_media_player_stop(mediaPlayer_);
-  if (mediaList_) api_->libvlc_media_list_release(mediaList_);
-  if (idleList_) api_->libvlc_media_list_release(idleList_);
-  if (listPlayer_) api_->libvlc_media_list_player_release(listPlayer_);
-  if (mediaPlayer_) api_->libvlc_media_player_release(mediaPlayer_);
-  mediaList_ = nullptr;
-  idleList_ = nullptr;
-  listPlayer_ = nullptr;
-  mediaPlayer_ = nullptr;
+  KeptInstance old = TakePlayersLocked();  // the instance stays in use
+  ReleaseKeptLocked(old);
   CreatePlayersLocked();
 }
 

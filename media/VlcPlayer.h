@@ -109,7 +109,8 @@ class CVlcPlayer {
     int next;
   };
 
-  // An instance not in use, with its players and list.
+  // An instance with its players and lists: one kept for later, or what
+  // is let go of (ReleaseKeptLocked, the one place that releases them).
   struct KeptInstance {
     std::vector<std::string> arguments;
     libvlc_instance_t* instance = nullptr;
@@ -126,6 +127,9 @@ class CVlcPlayer {
   bool StartPlaylistEntryLocked(libvlc_media_t* entry, int number);
   bool StartInstanceLocked(const std::vector<std::string>& arguments);
   void UseInstanceForOptionsLocked();
+  // The players and lists in use, taken out (the instance stays in use).
+  KeptInstance TakePlayersLocked();
+  // The instance in use with its players and lists, taken out.
   KeptInstance TakeCurrentLocked();
   void PutCurrentLocked(const KeptInstance& kept);
   void ReleaseKeptLocked(KeptInstance& kept);
@@ -137,8 +141,6 @@ class CVlcPlayer {
   void BindWindowLocked();
   void ShowTitleLocked();
   void AddOptionsLocked(libvlc_media_t* media);
-  void LockShared();
-  void LockExclusive();
 
   SRWLOCK lock_ = SRWLOCK_INIT;
   // The thread that owns the output window: while it waits for the lock it

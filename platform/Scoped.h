@@ -1,9 +1,11 @@
 #pragma once
 #include <windows.h>
-#include <objbase.h>
+#include <ole2.h>
 #include <shtypes.h>
 
 #include <utility>
+
+#include "platform/SentMessageWait.h"
 
 // The holders of the program's handles and locks, each releasing what it
 // holds however its scope is left. COM references have platform/ComPtr.h.
@@ -102,8 +104,35 @@ class CoTaskMem {
   T* p_ = nullptr;
 };
 
-// A shell item id list, absolute or relative.
+// A shell item id list: absolute (from the desktop), or relative to the
+// folder that parsed it.
 using ScopedItemIdList = CoTaskMem<ITEMIDLIST_ABSOLUTE>;
+using ScopedRelativeItemIdList = CoTaskMem<ITEMIDLIST_RELATIVE>;
+
+// A storage medium that a data object handed out: ReleaseStgMedium frees it
+// (or tells its owner) however the reader leaves.
+class ScopedStgMedium {
+ public:
+  ScopedStgMedium() = default;
+  ~ScopedStgMedium() { Reset(); }
+  ScopedStgMedium(const ScopedStgMedium&) = delete;
+  ScopedStgMedium& operator=(const ScopedStgMedium&) = delete;
+
+  STGMEDIUM* Receive() {
+    Reset();
+    return &medium_;
+  }
+  void Reset() {
+    if (medium_.tymed != TYMED_NULL) ReleaseStgMedium(&medium_);
+    medium_ = STGMEDIUM{};
+  }
+  const STGMEDIUM& Get() const { return medium_; }
+  // The global memory it holds, or null for any other kind of medium.
+  HGLOBAL Memory() const { return medium_.tymed == TYMED_HGLOBAL ? medium_.hGlobal : nullptr; }
+
+ private:
+  STGMEDIUM medium_ = {};
+};
 
 // A critical section made and deleted with its owner.
 class CriticalSection {
@@ -133,11 +162,26 @@ class CriticalSectionHold {
   CriticalSection& section_;
 };
 
+// How a lock holder waits while another thread has the lock: plainly, or
+// answering the messages sent to this thread's windows meanwhile, for a
+// thread whose windows the other holder may be sending to (it would never
+// let go otherwise).
+enum class LockWait { Plain, AnsweringSentMessages };
+
+// How often a waiter that answers sent messages tries the lock again.
+constexpr DWORD kLockRetryMilliseconds = 5;
+
 // Holds a slim reader/writer lock for its scope, shared (reading) or
 // exclusive (writing).
 class SrwShared {
  public:
-  explicit SrwShared(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockShared(&lock_); }
+  explicit SrwShared(SRWLOCK& lock, LockWait wait = LockWait::Plain) : lock_(lock) {
+    if (wait == LockWait::Plain) {
+      AcquireSRWLockShared(&lock_);
+      return;
+    }
+    while (!TryAcquireSRWLockShared(&lock_)) WaitAnsweringSentMessages(nullptr, kLockRetryMilliseconds);
+  }
   ~SrwShared() { ReleaseSRWLockShared(&lock_); }
   SrwShared(const SrwShared&) = delete;
   SrwShared& operator=(const SrwShared&) = delete;
@@ -148,7 +192,13 @@ class SrwShared {
 
 class SrwExclusive {
  public:
-  explicit SrwExclusive(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+  explicit SrwExclusive(SRWLOCK& lock, LockWait wait = LockWait::Plain) : lock_(lock) {
+    if (wait == LockWait::Plain) {
+      AcquireSRWLockExclusive(&lock_);
+      return;
+    }
+    while (!TryAcquireSRWLockExclusive(&lock_)) WaitAnsweringSentMessages(nullptr, kLockRetryMilliseconds);
+  }
   ~SrwExclusive() { ReleaseSRWLockExclusive(&lock_); }
   SrwExclusive(const SrwExclusive&) = delete;
   SrwExclusive& operator=(const SrwExclusive&) = delete;

@@ -9,7 +9,11 @@ DWORD WaitAnsweringSentMessages(HANDLE object, DWORD milliseconds) {
       DWORD spent = GetTickCount() - start;
       left = spent >= milliseconds ? 0 : milliseconds - spent;
     }
-    DWORD result = MsgWaitForMultipleObjects(count, count ? &object : nullptr, FALSE, left, QS_SENDMESSAGE);
+    // Woken also by a message that is already waiting: one the thread looked
+    // at before (GetQueueStatus, a peek for something else) counts as seen,
+    // and a plain wait would sleep on it while its sender waits for us.
+    DWORD result = MsgWaitForMultipleObjectsEx(count, count ? &object : nullptr, left, QS_SENDMESSAGE,
+                                               MWMO_INPUTAVAILABLE);
     if (result != WAIT_OBJECT_0 + count) return result;
     // Only sent messages: peeking for them delivers them.
     MSG msg;

@@ -4,9 +4,11 @@
 #include <atomic>
 #include <cstdarg>
 #include <cwchar>
+#include <new>
 #include <vector>
 
 #include "platform/HighResTimer.h"
+#include "platform/Scoped.h"
 #include "platform/WideText.h"
 
 namespace {
@@ -15,10 +17,9 @@ namespace {
 std::atomic<TraceSink> g_sink{nullptr};
 
 struct TraceFile {
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   std::wstring path;
   TraceFile() {
-    InitializeCriticalSection(&lock);
     DWORD n = GetEnvironmentVariableW(L"KEL_TRACE", nullptr, 0);
     if (n > 1) {
       std::vector<wchar_t> buf(n);
@@ -28,9 +29,12 @@ struct TraceFile {
   }
 };
 
+// Made in place and never destroyed: a thread may still trace while the
+// process exits, and the first trace of a frame allocates nothing.
 TraceFile& File() {
-  static TraceFile file;
-  return file;
+  alignas(TraceFile) static unsigned char storage[sizeof(TraceFile)];
+  static TraceFile* file = new (storage) TraceFile();
+  return *file;
 }
 
 }  // namespace
@@ -66,13 +70,11 @@ void Trace(const wchar_t* format, ...) {
   swprintf(stamp, 32, L"%.3f ", CHighResTimer::GetAbsoluteTime());
   std::string line = WideToUtf8(stamp + text) + "\n";
   TraceFile& f = File();
-  EnterCriticalSection(&f.lock);
-  HANDLE h = CreateFileW(f.path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
+  CriticalSectionHold hold(f.lock);
+  ScopedHandle file(CreateFileW(f.path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.Valid()) {
     DWORD written = 0;
-    WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(h);
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   }
-  LeaveCriticalSection(&f.lock);
 }

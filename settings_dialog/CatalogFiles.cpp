@@ -7,6 +7,7 @@
 
 #include "media/MSXMLParser.h"
 #include "media/MediaKind.h"
+#include "platform/Scoped.h"
 #include "settings_dialog/CatalogEntries.h"
 #include "settings_dialog/CatalogTextReader.h"
 #include "settings_dialog/CatalogTree.h"
@@ -25,19 +26,21 @@ bool IsReadOnlyFile(const std::wstring& path) {
 // Writes the whole text and puts it on the disk before the file counts as
 // written.
 bool WriteWholeFile(const std::wstring& path, const std::string& text) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  ScopedHandle file(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
   bool ok = true;
   size_t done = 0;
   while (ok && done < text.size()) {
     DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 24));
     DWORD written = 0;
-    ok = WriteFile(file, text.data() + done, chunk, &written, nullptr) && written == chunk;
+    ok = WriteFile(file.Get(), text.data() + done, chunk, &written, nullptr) && written == chunk;
     done += written;
   }
-  ok = ok && FlushFileBuffers(file);
+  ok = ok && FlushFileBuffers(file.Get());
+  // The caller reads why a write failed, not how the close went.
   DWORD error = GetLastError();
-  CloseHandle(file);
+  file.Close();
   SetLastError(error);
   return ok;
 }
@@ -60,17 +63,16 @@ bool SaveReplacing(const std::string& text, const std::wstring& path) {
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file.Valid()) return false;
   LARGE_INTEGER size = {};
-  bool ok = GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000;
+  bool ok = GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < 0x40000000;
   if (ok) {
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    ok = ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
+    ok = ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) && read == bytes.size();
   }
-  CloseHandle(file);
   return ok;
 }
 

@@ -45,10 +45,6 @@ const RadioValue kVisualRadios[] = {
 const RadioValue kPowerRadios[] = {
     {IDC_POWER_NONE, 0}, {IDC_POWER_SCREEN_SAVER, 1}, {IDC_POWER_USE, 2}};
 
-LONG WriteDword(HKEY key, const wchar_t* name, DWORD value) {
-  return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-}
-
 }  // namespace
 
 HINSTANCE GetDialogModule() {
@@ -149,42 +145,20 @@ LONG CConfigDialog::SaveSettings() {
   CurrentPowerIndex = IsDlgButtonChecked(dialog_, IDC_POWER_SCREEN_SAVER) == BST_CHECKED ? 1
                       : IsDlgButtonChecked(dialog_, IDC_POWER_USE) == BST_CHECKED      ? 2
                                                                                         : 0;
-  HKEY key = nullptr;
+  RegistryKey key;
   LONG result = RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-                                nullptr, &key, nullptr);
+                                nullptr, key.Receive(), nullptr);
   if (result != ERROR_SUCCESS) return result;
 
   // The show starts each list from its beginning after the user's changes.
   CurrentMediaIndex = 0;
   CurrentPictureIndex = 0;
   CurrentAdvertisingIndex = 0;
-  struct Value {
-    const wchar_t* name;
-    DWORD value;
-  };
-  const Value values[] = {
-      {L"ShowClock", ShowClock},
-      {L"RenameDrops", RenameDrops},
-      {L"HighPriority", HighPriority},
-      {L"PairImages", PairImages},
-      {L"ShowName", ShowName},
-      {L"MuteAudio", MuteAudio},
-      {L"BlankVideo", BlankVideo},
-      {L"ShowDate", ShowDate},
-      {L"RandomMedia", RandomMedia},
-      {L"ResetCache", ResetCache},
-      {VisualIndexValueName(), static_cast<DWORD>(CurrentVisualIndex)},
-      {L"CurrentMediaIndex", static_cast<DWORD>(CurrentMediaIndex)},
-      {L"CurrentPictureIndex", static_cast<DWORD>(CurrentPictureIndex)},
-      {L"CurrentAdvertisingIndex", static_cast<DWORD>(CurrentAdvertisingIndex)},
-      {PowerIndexValueName(), static_cast<DWORD>(CurrentPowerIndex)},
-      {L"SliderVal_PictureTimeout", static_cast<DWORD>(SliderVal_PictureTimeout)},
-  };
-  for (const Value& value : values) {
-    LONG written = WriteDword(key, value.name, value.value);
+  for (const SettingInfo* setting : DialogSaveOrder()) {
+    LONG written = WriteSettingDword(key, *setting);
     if (written != ERROR_SUCCESS && result == ERROR_SUCCESS) result = written;
   }
-  LONG closed = RegCloseKey(key);
+  LONG closed = key.Close();
   return result != ERROR_SUCCESS ? result : closed;
 }
 

@@ -11,6 +11,7 @@
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
 #include "platform/ComPtr.h"
+#include "platform/Scoped.h"
 #include "settings_dialog/CatalogAdditions.h"
 #include "settings_dialog/CatalogFiles.h"
 #include "settings_dialog/CatalogTree.h"
@@ -26,28 +27,6 @@ namespace {
 // kel's configure mode has no player: the playback buttons only reach one
 // that the running show owns.
 bool ShowIsRunning() { return GetScrSvrThread() != nullptr && GetListPlayer() != nullptr; }
-
-// Owns a shell item list.
-class ItemList {
- public:
-  ItemList() = default;
-  ~ItemList() { CoTaskMemFree(list_); }
-  ItemList(const ItemList&) = delete;
-  ItemList& operator=(const ItemList&) = delete;
-  PIDLIST_ABSOLUTE* Receive() {
-    CoTaskMemFree(list_);
-    list_ = nullptr;
-    return &list_;
-  }
-  void Adopt(PIDLIST_ABSOLUTE list) {
-    CoTaskMemFree(list_);
-    list_ = list;
-  }
-  PIDLIST_ABSOLUTE Get() const { return list_; }
-
- private:
-  PIDLIST_ABSOLUTE list_ = nullptr;
-};
 
 int Ask(HWND owner, const std::wstring& text, UINT style) {
   return GetDialogSeams().messageBox(owner, text.c_str(), kDialogMessageCaption, style);
@@ -69,15 +48,14 @@ void CConfigDialog::CreateCatalogFromFolder() {
 
 void CConfigDialog::OpenCatalog(HWND dialog) {
   std::wstring folder = KEL_TARGETDIR + L"kelconfig\\Scripts\\MyCatalogs\\";
-  ItemList root;
-  if (FAILED(SHParseDisplayName(folder.c_str(), nullptr, root.Receive(), 0, nullptr))) root.Adopt(nullptr);
+  ScopedItemIdList root;
+  if (FAILED(SHParseDisplayName(folder.c_str(), nullptr, root.Receive(), 0, nullptr))) root.Reset();
   BROWSEINFOW info = {};
   info.hwndOwner = nullptr;
   info.pidlRoot = root.Get();
   info.lpszTitle = L"Select a Catalog XML description:";
   info.ulFlags = BIF_BROWSEINCLUDEFILES | BIF_STATUSTEXT;
-  ItemList chosen;
-  chosen.Adopt(GetDialogSeams().browseForFolder(&info));
+  ScopedItemIdList chosen(GetDialogSeams().browseForFolder(&info));
   if (!chosen.Get()) return;
   std::vector<wchar_t> path(32768);
   if (!SHGetPathFromIDListEx(chosen.Get(), path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) ||
@@ -200,6 +178,7 @@ void RunUpdater(const wchar_t* commandLine) {
   if (!GetDialogSeams().createProcess(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                       nullptr, &startup, &process))
     return;
-  if (process.hThread) CloseHandle(process.hThread);
-  if (process.hProcess) CloseHandle(process.hProcess);
+  // Nobody waits for the updater.
+  ScopedHandle thread(process.hThread);
+  ScopedHandle started(process.hProcess);
 }

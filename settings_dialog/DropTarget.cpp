@@ -9,6 +9,7 @@
 
 #include "engine/Settings.h"
 #include "platform/ComPtr.h"
+#include "platform/Scoped.h"
 #include "resources/ResourceIds.h"
 #include "settings_dialog/CatalogAdditions.h"
 #include "settings_dialog/DialogRules.h"
@@ -25,39 +26,12 @@ DWORD CopyOrNone(HRESULT shellResult, DWORD shellEffect, DWORD allowed) {
   return (allowed & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
 }
 
-// A global-memory medium, released however the reader leaves.
-class Medium {
- public:
-  Medium() { medium_ = {}; }
-  ~Medium() {
-    if (medium_.tymed != TYMED_NULL) ReleaseStgMedium(&medium_);
-  }
-  Medium(const Medium&) = delete;
-  Medium& operator=(const Medium&) = delete;
-  bool Get(IDataObject* data, CLIPFORMAT format) {
-    FORMATETC wanted = {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    return SUCCEEDED(data->GetData(&wanted, &medium_)) && medium_.tymed == TYMED_HGLOBAL && medium_.hGlobal;
-  }
-  HGLOBAL Memory() const { return medium_.hGlobal; }
-
- private:
-  STGMEDIUM medium_;
-};
-
-class GlobalLockHolder {
- public:
-  explicit GlobalLockHolder(HGLOBAL memory) : memory_(memory), data_(GlobalLock(memory)) {}
-  ~GlobalLockHolder() {
-    if (data_) GlobalUnlock(memory_);
-  }
-  GlobalLockHolder(const GlobalLockHolder&) = delete;
-  GlobalLockHolder& operator=(const GlobalLockHolder&) = delete;
-  const void* Data() const { return data_; }
-
- private:
-  HGLOBAL memory_;
-  void* data_;
-};
+// The data object's global memory in the format, held in medium; false when
+// it has none.
+bool GetGlobalMedium(IDataObject* data, CLIPFORMAT format, ScopedStgMedium& medium) {
+  FORMATETC wanted = {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  return SUCCEEDED(data->GetData(&wanted, medium.Receive())) && medium.Memory();
+}
 
 std::wstring AnsiToWide(const std::string& text) {
   if (text.empty()) return std::wstring();
@@ -90,16 +64,17 @@ IDropTarget* BindShellTarget(const std::wstring& path) {
   ComPtr<IShellFolder> desktop;
   if (FAILED(SHGetDesktopFolder(desktop.Receive()))) return nullptr;
   std::wstring folder = path;
-  PIDLIST_RELATIVE list = nullptr;
-  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &folder[0], nullptr, &list, nullptr)) || !list)
+  // Parsed by the desktop, the relative list is an absolute one.
+  ScopedRelativeItemIdList list;
+  if (FAILED(desktop->ParseDisplayName(nullptr, nullptr, &folder[0], nullptr, list.Receive(), nullptr)) ||
+      !list.Get())
     return nullptr;
   void* target = nullptr;
   ComPtr<IShellFolder> parent;
   PCUITEMID_CHILD last = nullptr;
-  if (SUCCEEDED(SHBindToParent(reinterpret_cast<PCIDLIST_ABSOLUTE>(list), IID_IShellFolder,
+  if (SUCCEEDED(SHBindToParent(reinterpret_cast<PCIDLIST_ABSOLUTE>(list.Get()), IID_IShellFolder,
                                reinterpret_cast<void**>(parent.Receive()), &last)))
     if (FAILED(parent->GetUIObjectOf(nullptr, 1, &last, IID_IDropTarget, nullptr, &target))) target = nullptr;
-  CoTaskMemFree(list);
   return static_cast<IDropTarget*>(target);
 }
 
@@ -177,9 +152,9 @@ STDMETHODIMP CDropTarget::DragLeave() {
 // the memory the source gave.
 bool CDropTarget::DropAddress(IDataObject* data, bool* added) {
   static const CLIPFORMAT urlFormat = static_cast<CLIPFORMAT>(RegisterClipboardFormatW(L"UniformResourceLocator"));
-  Medium medium;
-  if (!urlFormat || !medium.Get(data, urlFormat)) return false;
-  GlobalLockHolder lock(medium.Memory());
+  ScopedStgMedium medium;
+  if (!urlFormat || !GetGlobalMedium(data, urlFormat, medium)) return false;
+  GlobalMemoryLock lock(medium.Memory());
   if (!lock.Data()) return false;
   const char* bytes = static_cast<const char*>(lock.Data());
   size_t size = GlobalSize(medium.Memory());
@@ -201,9 +176,9 @@ bool CDropTarget::DropAddress(IDataObject* data, bool* added) {
 }
 
 bool CDropTarget::DropPaths(IDataObject* data, bool* added) {
-  Medium medium;
-  if (!medium.Get(data, CF_HDROP)) return false;
-  GlobalLockHolder lock(medium.Memory());
+  ScopedStgMedium medium;
+  if (!GetGlobalMedium(data, CF_HDROP, medium)) return false;
+  GlobalMemoryLock lock(medium.Memory());
   if (!lock.Data()) return false;
   HDROP drop = static_cast<HDROP>(medium.Memory());
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "media/MediaKind.h"
+#include "platform/Scoped.h"
 #include "resources/ResourceIds.h"
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/ScopedRedraw.h"
@@ -90,23 +91,21 @@ void FolderScanTopItem(const std::wstring& folder, std::wstring& label, std::wst
   path = SlashForm(ordinary + L"\\");
 }
 
+// The shell's allocator is COM's task allocator: the item list and the name
+// go back to it through their holders.
 HTREEITEM ChooseFolderAndScan(HWND dialog) {
-  IMalloc* allocator = nullptr;
-  if (FAILED(SHGetMalloc(&allocator)) || !allocator) return nullptr;
   BROWSEINFOW info = {};
   info.hwndOwner = nullptr;
   info.pidlRoot = nullptr;
   info.lpszTitle = L"Select a folder:";
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
-  PIDLIST_ABSOLUTE chosen = GetDialogSeams().browseForFolder(&info);
+  ScopedItemIdList chosen(GetDialogSeams().browseForFolder(&info));
   std::wstring path;
-  if (chosen) {
-    PWSTR name = nullptr;
-    if (SUCCEEDED(SHGetNameFromIDList(chosen, SIGDN_FILESYSPATH, &name)) && name) path = name;
-    CoTaskMemFree(name);
-    allocator->Free(chosen);
+  if (chosen.Get()) {
+    CoTaskMem<wchar_t> name;
+    if (SUCCEEDED(SHGetNameFromIDList(chosen.Get(), SIGDN_FILESYSPATH, name.Receive())) && name.Get())
+      path = name.Get();
   }
-  allocator->Release();
   if (path.empty()) return nullptr;
   std::vector<FolderScanLevel> levels;
   return ScanFolderIntoCatalog(dialog, path, levels, nullptr);

@@ -22,25 +22,16 @@ struct TextValue {
 
 // The worker's run loop and the window thread's end of session both restore.
 struct SwapState {
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   bool swapped = false;
   TextValue replaced;
   std::wstring lastRead;
-  SwapState() { InitializeCriticalSection(&lock); }
 };
 
 SwapState& State() {
   static SwapState* state = new SwapState();  // outlives every thread
   return *state;
 }
-
-class SwapLock {
- public:
-  SwapLock() { EnterCriticalSection(&State().lock); }
-  ~SwapLock() { LeaveCriticalSection(&State().lock); }
-  SwapLock(const SwapLock&) = delete;
-  SwapLock& operator=(const SwapLock&) = delete;
-};
 
 bool SameName(const std::wstring& a, const wchar_t* b) {
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
@@ -114,17 +105,17 @@ std::wstring ScreenSaverFileName(const std::wstring& setting) {
 }
 
 bool IsSaverSwapped() {
-  SwapLock lock;
+  CriticalSectionHold lock(State().lock);
   return State().swapped;
 }
 
 std::wstring GetLastScreenSaverSetting() {
-  SwapLock lock;
+  CriticalSectionHold lock(State().lock);
   return State().lastRead;
 }
 
 void ResetSaverSwapForTests() {
-  SwapLock lock;
+  CriticalSectionHold lock(State().lock);
   State().swapped = false;
   State().replaced = TextValue();
   State().lastRead.clear();
@@ -134,7 +125,7 @@ void ResetSaverSwapForTests() {
 // second wallpaper never touches the first one's record.
 void ReplaceSystemScreenSaver() {
   if (!WasInstanceScanDone()) return;
-  SwapLock lock;
+  CriticalSectionHold lock(State().lock);
   if (State().swapped) return;
   RepairUnfinishedRun();
   TextValue current;
@@ -157,7 +148,7 @@ void ReplaceSystemScreenSaver() {
 // kept. A failed write keeps the record for the next start to repair.
 void RestoreSystemScreenSaver() {
   if (!WasInstanceScanDone()) return;
-  SwapLock lock;
+  CriticalSectionHold lock(State().lock);
   if (!State().swapped) return;
   TextValue current;
   if (!ReadSetting(&current)) return;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/Settings.h"
+#include "platform/Scoped.h"
 #include "support/RegistrySandbox.h"
 
 TEST(Settings, AnEmptyKeyYieldsTheBuiltInDefaults) {
@@ -149,4 +152,146 @@ TEST(Settings, WriteCurrentIndexesStoresTheFiveIndexes) {
   EXPECT_EQ(CurrentMediaIndex, 4);
   EXPECT_EQ(CurrentPictureIndex, -1);
   EXPECT_EQ(CurrentVisualIndex, 7);
+}
+
+namespace {
+
+// The settings a user has, by registry name (kel's names for the two modes).
+struct KnownSetting {
+  const wchar_t* name;
+  SettingType type;
+  const void* variable;
+};
+const KnownSetting kKnownSettings[] = {
+    {L"KEL_TARGETDIR", SettingType::Text, &KEL_TARGETDIR},
+    {L"AdvertiserCatalog", SettingType::Text, &AdvertiserCatalog},
+    {L"ShowClock", SettingType::Flag, &ShowClock},
+    {L"RenameDrops", SettingType::Flag, &RenameDrops},
+    {L"HighPriority", SettingType::Flag, &HighPriority},
+    {L"PairImages", SettingType::Flag, &PairImages},
+    {L"ShowName", SettingType::Flag, &ShowName},
+    {L"MuteAudio", SettingType::Flag, &MuteAudio},
+    {L"BlankVideo", SettingType::Flag, &BlankVideo},
+    {L"ShowDate", SettingType::Flag, &ShowDate},
+    {L"RandomMedia", SettingType::Flag, &RandomMedia},
+    {L"ResetCache", SettingType::Flag, &ResetCache},
+    {L"SliderVal_PictureTimeout", SettingType::Number, &SliderVal_PictureTimeout},
+    {L"CurrentMediaIndex", SettingType::Index, &CurrentMediaIndex},
+    {L"CurrentVisualIndex", SettingType::Index, &CurrentVisualIndex},
+    {L"CurrentPictureIndex", SettingType::Index, &CurrentPictureIndex},
+    {L"CurrentAdvertisingIndex", SettingType::Index, &CurrentAdvertisingIndex},
+    {L"CurrentPowerIndex", SettingType::Index, &CurrentPowerIndex},
+};
+
+const void* VariableOf(const SettingInfo& setting) {
+  switch (setting.type) {
+    case SettingType::Text:
+      return setting.text;
+    case SettingType::Flag:
+      return setting.flag;
+    default:
+      return setting.number;
+  }
+}
+
+// A value of the setting's kind that no default has, different per entry.
+std::wstring OddText(const SettingInfo& setting) { return std::wstring(L"C:\\Odd\\") + setting.name + L"\\"; }
+int OddNumber(size_t row) { return 40 + static_cast<int>(row); }
+
+}  // namespace
+
+// Every setting a user has is in the table, with its variable and kind, in
+// the order they are read; nothing else is.
+TEST(SettingsTable, HoldsEverySettingOnce) {
+  SettingsTable table = GetSettingsTable();
+  ASSERT_EQ(table.count, std::size(kKnownSettings));
+  for (size_t i = 0; i < table.count; ++i) {
+    const SettingInfo& setting = table.first[i];
+    EXPECT_STREQ(setting.name, kKnownSettings[i].name) << i;
+    EXPECT_EQ(setting.type, kKnownSettings[i].type) << kKnownSettings[i].name;
+    EXPECT_EQ(VariableOf(setting), kKnownSettings[i].variable) << kKnownSettings[i].name;
+  }
+}
+
+TEST(SettingsTable, EveryEntryIsLoaded) {
+  RegistrySandbox registry;
+  size_t row = 0;
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    if (setting.type == SettingType::Text)
+      registry.SetText(setting.name, OddText(setting));
+    else
+      registry.SetDword(setting.name, setting.type == SettingType::Flag ? 1 : OddNumber(row));
+    ++row;
+  }
+  LoadSettings();
+  row = 0;
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    switch (setting.type) {
+      case SettingType::Text:
+        EXPECT_EQ(*setting.text, OddText(setting)) << setting.name;
+        break;
+      case SettingType::Flag:
+        EXPECT_TRUE(*setting.flag) << setting.name;
+        break;
+      default:
+        EXPECT_EQ(*setting.number, OddNumber(row)) << setting.name;
+    }
+    ++row;
+  }
+}
+
+TEST(SettingsTable, EveryEntryIsPutBackToItsDefault) {
+  RegistrySandbox registry;
+  size_t row = 0;
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    if (setting.text) *setting.text = OddText(setting);
+    if (setting.flag) *setting.flag = setting.defaultNumber == 0;
+    if (setting.number) *setting.number = setting.defaultNumber + OddNumber(row);
+    ++row;
+  }
+  ResetSettingsToDefaults();
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    switch (setting.type) {
+      case SettingType::Text:
+        EXPECT_EQ(*setting.text, setting.defaultText) << setting.name;
+        break;
+      case SettingType::Flag:
+        EXPECT_EQ(*setting.flag, setting.defaultNumber != 0) << setting.name;
+        break;
+      default:
+        EXPECT_EQ(*setting.number, setting.defaultNumber) << setting.name;
+    }
+  }
+}
+
+// The dialog's OK writes every setting but the installer's two texts, in
+// this order.
+TEST(SettingsTable, TheDialogSavesEveryNumberInItsOrder) {
+  const wchar_t* const expected[] = {
+      L"ShowClock",         L"RenameDrops",         L"HighPriority",        L"PairImages",
+      L"ShowName",          L"MuteAudio",           L"BlankVideo",          L"ShowDate",
+      L"RandomMedia",       L"ResetCache",          L"CurrentVisualIndex",  L"CurrentMediaIndex",
+      L"CurrentPictureIndex", L"CurrentAdvertisingIndex", L"CurrentPowerIndex", L"SliderVal_PictureTimeout",
+  };
+  std::vector<const SettingInfo*> order = DialogSaveOrder();
+  ASSERT_EQ(order.size(), std::size(expected));
+  for (size_t i = 0; i < order.size(); ++i) EXPECT_STREQ(order[i]->name, expected[i]) << i;
+}
+
+// A text is the installer's: the number writer refuses it and leaves the
+// value alone.
+TEST(SettingsTable, TheNumberWriterWritesNoText) {
+  RegistrySandbox registry;
+  registry.SetText(L"AdvertiserCatalog", L"ads.xml");
+  RegistryKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, key.Receive()));
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    if (setting.type == SettingType::Text) {
+      EXPECT_NE(ERROR_SUCCESS, WriteSettingDword(key, setting)) << setting.name;
+    }
+  }
+  key.Close();
+  AdvertiserCatalog = L"";
+  LoadSettings();
+  EXPECT_EQ(AdvertiserCatalog, L"ads.xml");
 }

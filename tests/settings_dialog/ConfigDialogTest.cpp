@@ -239,6 +239,35 @@ TEST(ConfigDialog, OkWritesEveryValueWithTheIndexesAtZero) {
     EXPECT_NE(0xDEADBEEFu, f.Dword(name)) << name;
 }
 
+// Walks the settings table rather than a list of its own: a setting that is
+// read is written back on OK, as the dialog left it, and the installer's
+// texts are not.
+TEST(ConfigDialog, OkWritesEverySettingOfTheTableAsItStands) {
+  DialogFixture f;
+  bool on = true;
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    if (setting.type != SettingType::Flag) continue;
+    f.Registry().SetDword(setting.name, on ? 1 : 0);
+    on = !on;
+  }
+  f.Registry().SetDword(L"CurrentVisualIndex", 6);
+  f.Registry().SetDword(L"SliderVal_PictureTimeout", 30);
+  f.Registry().SetDword(L"CurrentMediaIndex", 7);
+  ASSERT_TRUE(f.Open());
+  f.Ok();
+  ASSERT_TRUE(f.Ended());
+  for (const SettingInfo& setting : GetSettingsTable()) {
+    if (setting.type == SettingType::Text) continue;
+    DWORD expected = setting.flag ? (*setting.flag ? 1u : 0u) : static_cast<DWORD>(*setting.number);
+    EXPECT_EQ(expected, f.Dword(setting.name)) << setting.name;
+  }
+  EXPECT_EQ(6, CurrentVisualIndex);
+  EXPECT_EQ(30, SliderVal_PictureTimeout);
+  EXPECT_EQ(0, CurrentMediaIndex);
+  EXPECT_FALSE(f.Registry().HasValue(L"AdvertiserCatalog"));
+  EXPECT_EQ(f.Install(), KEL_TARGETDIR);
+}
+
 TEST(ConfigDialog, CancelChangesNothing) {
   DialogFixture f;
   f.Registry().SetDword(L"ShowName", 1);

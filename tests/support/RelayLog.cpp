@@ -4,6 +4,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/Scoped.h"
+
 namespace {
 
 const wchar_t kDebugKey[] = L"Software\\Wine\\Debug";
@@ -102,9 +104,9 @@ RelayLog::RelayLog(const std::wstring& functions) {
   std::wstring file = Variable(L"KEL_STDERR_FILE");
   if (!file.empty()) path_ = FromUnixPath(file);
   start_ = FileSize(path_);
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kDebugKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-      ERROR_SUCCESS)
+  RegistryKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kDebugKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Receive(),
+                      nullptr) != ERROR_SUCCESS)
     return;
   wchar_t old[1024] = {};
   DWORD size = sizeof(old) - sizeof(wchar_t);
@@ -114,19 +116,17 @@ RelayLog::RelayLog(const std::wstring& functions) {
   if (hadInclude_) oldInclude_ = old;
   RegSetValueExW(key, L"RelayInclude", 0, REG_SZ, reinterpret_cast<const BYTE*>(functions.c_str()),
                  static_cast<DWORD>((functions.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
 }
 
 RelayLog::~RelayLog() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kDebugKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  RegistryKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kDebugKey, 0, KEY_ALL_ACCESS, key.Receive()) != ERROR_SUCCESS) return;
   if (hadInclude_) {
     RegSetValueExW(key, L"RelayInclude", 0, REG_SZ, reinterpret_cast<const BYTE*>(oldInclude_.c_str()),
                    static_cast<DWORD>((oldInclude_.size() + 1) * sizeof(wchar_t)));
   } else {
     RegDeleteValueW(key, L"RelayInclude");
   }
-  RegCloseKey(key);
 }
 
 std::vector<RelayCall> RelayLog::Calls(const std::string& function, DWORD process) const {

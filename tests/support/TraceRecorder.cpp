@@ -4,14 +4,14 @@
 
 #include <algorithm>
 
+#include "platform/Scoped.h"
 #include "platform/Trace.h"
 
 namespace {
 
 struct Recorded {
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   std::vector<std::wstring> lines;
-  Recorded() { InitializeCriticalSection(&lock); }
 };
 
 Recorded& Store() {
@@ -21,9 +21,8 @@ Recorded& Store() {
 
 void Record(const std::wstring& line) {
   Recorded& recorded = Store();
-  EnterCriticalSection(&recorded.lock);
+  CriticalSectionHold hold(recorded.lock);
   recorded.lines.push_back(line);
-  LeaveCriticalSection(&recorded.lock);
 }
 
 }  // namespace
@@ -37,10 +36,8 @@ TraceRecorder::~TraceRecorder() { SetTraceSinkForTests(nullptr); }
 
 std::vector<std::wstring> TraceRecorder::Lines() const {
   Recorded& recorded = Store();
-  EnterCriticalSection(&recorded.lock);
-  std::vector<std::wstring> copy = recorded.lines;
-  LeaveCriticalSection(&recorded.lock);
-  return copy;
+  CriticalSectionHold hold(recorded.lock);
+  return recorded.lines;
 }
 
 std::vector<std::wstring> TraceRecorder::Matching(const std::wstring& prefix) const {
@@ -57,9 +54,8 @@ bool TraceRecorder::Contains(const std::wstring& line) const {
 
 void TraceRecorder::Clear() {
   Recorded& recorded = Store();
-  EnterCriticalSection(&recorded.lock);
+  CriticalSectionHold hold(recorded.lock);
   recorded.lines.clear();
-  LeaveCriticalSection(&recorded.lock);
 }
 
 void TraceRecorder::Suspend() { SetTraceSinkForTests(nullptr); }

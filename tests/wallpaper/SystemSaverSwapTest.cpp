@@ -6,6 +6,7 @@
 #include "engine/InstanceCheck.h"
 #include "engine/ProgramVariant.h"
 #include "engine/Settings.h"
+#include "platform/Scoped.h"
 #include "support/RegistrySandbox.h"
 #include "wallpaper/ControlWindow.h"
 #include "wallpaper/SystemSaverSwap.h"
@@ -24,13 +25,13 @@ class SystemSaverSwapTest : public testing::Test {
   }
   void TearDown() override { ResetSaverSwapForTests(); }
   static bool ReadRecord(std::wstring* text) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS)
+      return false;
     wchar_t buffer[4096] = {};
     DWORD bytes = sizeof(buffer) - sizeof(wchar_t);
     bool found = RegQueryValueExW(key, kReplacedSaverRecord, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer),
                                   &bytes) == ERROR_SUCCESS;
-    RegCloseKey(key);
     *text = buffer;
     return found;
   }
