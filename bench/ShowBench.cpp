@@ -163,16 +163,12 @@ class Show {
       std::lock_guard<std::mutex> hold(g_lock);
       g_events.clear();
     }
-    DWORD id = 0;
-    thread_ = StartScrSvrThread(window, &id);
+    worker_.Start(window);
   }
-  ~Show() {
-    StopScrSvrThread(thread_);
-    if (thread_) CloseHandle(thread_);
-  }
+  ~Show() { worker_.Stop(); }
 
  private:
-  HANDLE thread_ = nullptr;
+  CScrSvrWorker worker_;
 };
 
 // CPU seconds of this process and of its Wine server.

@@ -26,10 +26,11 @@ void ShowWindowPainted() { InterlockedExchange(&g_windowPainted, 1); }
 
 void SetDirect3DCreatorForTests(Direct3DCreator creator) { g_createDirect3D = creator; }
 
-// A constructor that throws leaves nothing behind: the destructor will not run.
+// A constructor that throws leaves nothing behind: its holders let go of
+// what it made.
 CScrSvrDevice::CScrSvrDevice() {
   g_device = this;
-  d3d_ = (g_createDirect3D ? g_createDirect3D : Direct3DCreate9)(D3D_SDK_VERSION);
+  d3d_ = ComPtr<IDirect3D9>::Adopt((g_createDirect3D ? g_createDirect3D : Direct3DCreate9)(D3D_SDK_VERSION));
   if (!d3d_) {
     g_device = nullptr;
     throw StartupError{L"Direct3DCreate9(...) failed"};
@@ -46,23 +47,14 @@ CScrSvrDevice::CScrSvrDevice() {
   CScrSvrThread* thread = GetScrSvrThread();
   HWND window = thread ? thread->GetWindow() : nullptr;
   HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                  &present_, &device_);
+                                  &present_, device_.Receive());
   if (FAILED(hr)) {
-    device_ = nullptr;
-    d3d_->Release();
-    d3d_ = nullptr;
     g_device = nullptr;
     throw StartupError{DirectXErrorText(hr)};
   }
 }
 
-CScrSvrDevice::~CScrSvrDevice() {
-  if (device_) device_->Release();
-  device_ = nullptr;
-  if (d3d_) d3d_->Release();
-  d3d_ = nullptr;
-  g_device = nullptr;
-}
+CScrSvrDevice::~CScrSvrDevice() { g_device = nullptr; }
 
 // A frame that would look like the one presented last is not drawn again:
 // an unchanged picture costs nothing while it is held. The device is checked
@@ -84,7 +76,7 @@ bool CScrSvrDevice::RenderFrame() {
   }
   device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
   if (SUCCEEDED(device_->BeginScene())) {
-    if (CScrSvrThread* thread = GetScrSvrThread()) thread->Render(device_);
+    if (CScrSvrThread* thread = GetScrSvrThread()) thread->Render(device_.Get());
     device_->EndScene();
   }
   lastScene_ = scene;

@@ -2,6 +2,7 @@
 #include <d3d9.h>
 
 #include "engine/ScrSvrApp.h"
+#include "platform/ComPtr.h"
 
 // Owns the Direct3D object and the show's one device, created windowed on the
 // worker's window, and draws each frame.
@@ -15,14 +16,15 @@ class CScrSvrDevice {
   bool CheckDevice();
   void DrawTexturedQuad(float x, float y, float width, float height, IDirect3DTexture9* texture, int sourceLeft,
                         int sourceTop, int sourceWidth, int sourceHeight, D3DCOLOR colour);
-  IDirect3DDevice9* GetDevice() { return device_; }
+  IDirect3DDevice9* GetDevice() { return device_.Get(); }
   // Frames presented so far.
   unsigned GetPresentCount() const { return presents_; }
 
  private:
-  IDirect3D9* d3d_ = nullptr;
+  // The device goes before the object that made it.
+  ComPtr<IDirect3D9> d3d_;
   D3DPRESENT_PARAMETERS present_ = {};
-  IDirect3DDevice9* device_ = nullptr;
+  ComPtr<IDirect3DDevice9> device_;
   // Set when the window may no longer show the last frame presented: the
   // gate was closed, the device lost or reset, a present failed, or the
   // system painted the window.

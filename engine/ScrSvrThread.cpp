@@ -21,22 +21,23 @@
 #include "media/ListPlayer.h"
 #include "media/Randomizer.h"
 #include "platform/HighResTimer.h"
+#include "platform/Scoped.h"
+#include "platform/SentMessageWait.h"
 #include "platform/Trace.h"
 
 namespace {
 
-CScrSvrThread* g_thread = nullptr;
+std::atomic<CScrSvrThread*> g_thread{nullptr};
 FrameSleeper g_frameSleeper = nullptr;
 
 struct StopFlag {
-  CRITICAL_SECTION lock;
+  CriticalSection lock;
   bool requested = false;
   // Set by the run loop when the single-instance check fails.
   bool secondInstanceFound = false;
   // True from the first frame until the frame loop has ended; changed only
   // with the frame lock held.
   bool framesRunning = false;
-  StopFlag() { InitializeCriticalSection(&lock); }
   // Never deleted: it must outlive every thread object.
 };
 
@@ -45,50 +46,64 @@ StopFlag& Stop() {
   return *flag;
 }
 
+void SetStopFlag(bool StopFlag::*member, bool value) {
+  StopFlag& flag = Stop();
+  CriticalSectionHold hold(flag.lock);
+  flag.*member = value;
+}
+
+bool ReadStopFlag(bool StopFlag::*member) {
+  StopFlag& flag = Stop();
+  CriticalSectionHold hold(flag.lock);
+  return flag.*member;
+}
+
 std::wstring ComFailureText(HRESULT hr) {
   wchar_t text[96];
   swprintf(text, 96, L"CoInitializeEx failed (0x%08lX)", static_cast<unsigned long>(hr));
   return text;
 }
 
+// The frames of one run of the loop: from the first frame until the loop is
+// left, however it is left. A frame that throws (a device that cannot be
+// reset) has let go of the frame lock by the time this ends.
+class FramesRunning {
+ public:
+  FramesRunning() {
+    ShowFrameLock frame;
+    Stop().framesRunning = true;
+  }
+  ~FramesRunning() {
+    try {
+      // The stop step, unless a stop was asked for already (the ordinary
+      // way out): then it has been taken.
+      StopScrSvrShow();
+    } catch (...) {
+      Trace(L"stop step failed");
+    }
+    {
+      ShowFrameLock frame;
+      Stop().framesRunning = false;
+      DropShowRequests();
+    }
+    RestoreSystemScreenSaver();
+    Trace(L"run: stopped");
+  }
+  FramesRunning(const FramesRunning&) = delete;
+  FramesRunning& operator=(const FramesRunning&) = delete;
+};
+
 }  // namespace
 
-void RequestScrSvrStop() {
-  StopFlag& flag = Stop();
-  EnterCriticalSection(&flag.lock);
-  flag.requested = true;
-  LeaveCriticalSection(&flag.lock);
-}
+void RequestScrSvrStop() { SetStopFlag(&StopFlag::requested, true); }
 
-void ClearScrSvrStopRequest() {
-  StopFlag& flag = Stop();
-  EnterCriticalSection(&flag.lock);
-  flag.requested = false;
-  LeaveCriticalSection(&flag.lock);
-}
+void ClearScrSvrStopRequest() { SetStopFlag(&StopFlag::requested, false); }
 
-bool IsScrSvrStopRequested() {
-  StopFlag& flag = Stop();
-  EnterCriticalSection(&flag.lock);
-  bool requested = flag.requested;
-  LeaveCriticalSection(&flag.lock);
-  return requested;
-}
+bool IsScrSvrStopRequested() { return ReadStopFlag(&StopFlag::requested); }
 
-void SetScrSvrSecondInstanceFound() {
-  StopFlag& flag = Stop();
-  EnterCriticalSection(&flag.lock);
-  flag.secondInstanceFound = true;
-  LeaveCriticalSection(&flag.lock);
-}
+void SetScrSvrSecondInstanceFound() { SetStopFlag(&StopFlag::secondInstanceFound, true); }
 
-bool WasScrSvrSecondInstanceFound() {
-  StopFlag& flag = Stop();
-  EnterCriticalSection(&flag.lock);
-  bool found = flag.secondInstanceFound;
-  LeaveCriticalSection(&flag.lock);
-  return found;
-}
+bool WasScrSvrSecondInstanceFound() { return ReadStopFlag(&StopFlag::secondInstanceFound); }
 
 // The program's stop step (the wallpaper's loading picture) runs once, only
 // while frames run, and never inside a frame step.
@@ -99,85 +114,82 @@ void StopScrSvrShow() {
   if (first && Stop().framesRunning) OnShowStopRequested();
 }
 
-CScrSvrThread* GetScrSvrThread() { return g_thread; }
+CScrSvrThread* GetScrSvrThread() { return g_thread.load(std::memory_order_acquire); }
 
 void SetFrameSleeperForTests(FrameSleeper sleeper) { g_frameSleeper = sleeper; }
 
-CScrSvrThread::CScrSvrThread(HWND window) : window_(window) {
-  g_thread = this;
-  try {
-    Build();
-  } catch (...) {
-    Teardown();
-    throw;
-  }
-}
+namespace scrsvr_detail {
 
-CScrSvrThread::~CScrSvrThread() { Teardown(); }
-
-void CScrSvrThread::Build() {
+ComApartment::ComApartment() {
   HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   if (FAILED(hr)) throw StartupError{ComFailureText(hr)};
-  comInitialised_ = true;
   Trace(L"build: COM");
-  timeBeginPeriod(1);
-  timerPeriodSet_ = true;
+}
+
+ComApartment::~ComApartment() { CoUninitialize(); }
+
+TimerPeriod::TimerPeriod() { timeBeginPeriod(1); }
+
+TimerPeriod::~TimerPeriod() { timeEndPeriod(1); }
+
+ThreadRegistration::ThreadRegistration(CScrSvrThread* thread) { g_thread.store(thread, std::memory_order_release); }
+
+ThreadRegistration::~ThreadRegistration() { g_thread.store(nullptr, std::memory_order_release); }
+
+TeardownDone::~TeardownDone() { Trace(L"teardown: done"); }
+
+void PlayerRelease::operator()(KEL_TamListPlayer* player) const {
+  ReleasePlayer();
+  delete player;
+  Trace(L"teardown: player");
+}
+
+void RandomizerRelease::operator()(Tam_Randomizer* randomizer) const {
+  randomizer->ClearSlots();
+  delete randomizer;
+  Trace(L"teardown: randomizer");
+}
+
+void LogicRelease::operator()(KEL_Logic* logic) const {
+  KEL_Logic::Shutdown();
+  delete logic;
+  Trace(L"teardown: logic");
+}
+
+void AppRelease::operator()(CScrSvrApp* app) const {
+  delete app;
+  Trace(L"teardown: application");
+}
+
+void DeviceRelease::operator()(CScrSvrDevice* device) const {
+  delete device;
+  Trace(L"teardown: device");
+}
+
+}  // namespace scrsvr_detail
+
+CScrSvrThread::CScrSvrThread(HWND window) : window_(window), registration_(this) { Build(); }
+
+CScrSvrThread::~CScrSvrThread() = default;
+
+void CScrSvrThread::Build() {
   std::srand(static_cast<unsigned>(std::time(nullptr)));
   PrepareShowWindow(window_);
   LoadSettings();
   Trace(L"build: settings");
-  player_ = new KEL_TamListPlayer();
+  player_.reset(new KEL_TamListPlayer());
   InitPlayer(ShowVideoWindow(window_));
   Trace(L"build: player");
-  logic_ = new KEL_Logic();
+  logic_.reset(new KEL_Logic());
   KEL_Logic::RequestCatalogReload();
   Trace(L"build: logic");
-  randomizer_ = new Tam_Randomizer();
+  randomizer_.reset(new Tam_Randomizer());
   randomizer_->CreateSlots(4);
   Trace(L"build: randomizer");
-  device_ = new CScrSvrDevice();
+  device_.reset(new CScrSvrDevice());
   Trace(L"build: device");
-  app_ = new CScrSvrApp();
+  app_.reset(new CScrSvrApp());
   Trace(L"build: application");
-}
-
-// Also undoes a construction that failed part way: every step checks what was
-// built.
-void CScrSvrThread::Teardown() {
-  if (player_) {
-    ReleasePlayer();
-    delete player_;
-    player_ = nullptr;
-    Trace(L"teardown: player");
-  }
-  if (randomizer_) {
-    randomizer_->ClearSlots();
-    delete randomizer_;
-    randomizer_ = nullptr;
-    Trace(L"teardown: randomizer");
-  }
-  if (logic_) {
-    KEL_Logic::Shutdown();
-    delete logic_;
-    logic_ = nullptr;
-    Trace(L"teardown: logic");
-  }
-  if (app_) {
-    delete app_;
-    app_ = nullptr;
-    Trace(L"teardown: application");
-  }
-  if (device_) {
-    delete device_;
-    device_ = nullptr;
-    Trace(L"teardown: device");
-  }
-  if (timerPeriodSet_) timeEndPeriod(1);
-  timerPeriodSet_ = false;
-  if (comInitialised_) CoUninitialize();
-  comInitialised_ = false;
-  Trace(L"teardown: done");
-  g_thread = nullptr;
 }
 
 void CScrSvrThread::Run() {
@@ -193,10 +205,7 @@ void CScrSvrThread::Run() {
     return;
   }
   ReplaceSystemScreenSaver();
-  {
-    ShowFrameLock frame;
-    Stop().framesRunning = true;
-  }
+  FramesRunning frames;
   while (!IsStopRequested()) {
     DWORD rest = kFrameRestMs;
     {
@@ -208,13 +217,6 @@ void CScrSvrThread::Run() {
     }
     (g_frameSleeper ? g_frameSleeper : Sleep)(rest);
   }
-  {
-    ShowFrameLock frame;
-    Stop().framesRunning = false;
-    DropShowRequests();
-  }
-  RestoreSystemScreenSaver();
-  Trace(L"run: stopped");
 }
 
 DWORD CScrSvrThread::RunFrame() {
@@ -277,26 +279,29 @@ DWORD WINAPI ScrSvrThreadProc(LPVOID parameter) {
 
 HANDLE StartScrSvrThread(HWND window, DWORD* threadId) {
   ClearScrSvrStopRequest();
-  {
-    StopFlag& flag = Stop();
-    EnterCriticalSection(&flag.lock);
-    flag.secondInstanceFound = false;
-    LeaveCriticalSection(&flag.lock);
-  }
+  SetStopFlag(&StopFlag::secondInstanceFound, false);
   DropShowRequests();
   *threadId = 0;
   return CreateThread(nullptr, 0, ScrSvrThreadProc, window, 0, threadId);
 }
 
+// Only sent messages are answered: posted ones (the quit message among them)
+// stay queued for the message loop.
 void StopScrSvrThread(HANDLE thread) {
   StopScrSvrShow();
-  if (!thread) return;
-  for (;;) {
-    DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-    if (result != WAIT_OBJECT_0 + 1) break;
-    // Only sent messages: posted ones (the quit message among them) stay
-    // queued for the message loop.
-    MSG msg;
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
+  if (thread) WaitAnsweringSentMessages(thread, INFINITE);
+}
+
+bool CScrSvrWorker::Start(HWND window) {
+  if (IsStarted()) Stop();
+  thread_.Reset(StartScrSvrThread(window, &threadId_));
+  return IsStarted();
+}
+
+void CScrSvrWorker::Stop() {
+  stopping_ = true;
+  StopScrSvrThread(thread_.Get());
+  thread_.Close();
+  threadId_ = 0;
+  stopping_ = false;
 }

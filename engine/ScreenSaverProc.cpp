@@ -11,13 +11,8 @@
 
 namespace {
 
-HANDLE g_workerThread = nullptr;
-DWORD g_workerThreadId = 0;
-
-// True while WM_DESTROY waits for the worker. Messages sent to the window
-// meanwhile are answered, but must neither pause the player the worker is
-// releasing nor close the window a second time.
-bool g_destroying = false;
+// Stopped, and waited for, when the window goes.
+CScrSvrWorker g_worker;
 
 // Runs on the window thread while the worker may be using the player.
 void PausePlayback() {
@@ -32,7 +27,7 @@ void PausePlayback() {
 LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      g_workerThread = StartScrSvrThread(window, &g_workerThreadId);
+      g_worker.Start(window);
       return 0;
 
     case WM_DESTROY: {
@@ -40,12 +35,8 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       // still building or ending its show is waited for too, so the process
       // never ends under it.
       bool showRunning = GetScrSvrThread() != nullptr;
-      if (g_workerThread) {
-        g_destroying = true;
-        StopScrSvrThread(g_workerThread);
-        CloseHandle(g_workerThread);
-        g_workerThread = nullptr;
-        g_destroying = false;
+      if (g_worker.IsStarted()) {
+        g_worker.Stop();
         Trace(L"worker stopped");
       }
       if (showRunning) return 0;
@@ -54,21 +45,21 @@ LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
     case WM_CLOSE:
       // Not even the default procedure: it would destroy the window again.
-      if (g_destroying) return 0;
+      if (g_worker.IsStopping()) return 0;
       DestroyWindow(window);
       break;
 
     case WM_SYSCOMMAND:
       if (wParam == SC_CLOSE) {
         PostMessageW(window, WM_CLOSE, 0, 0);
-      } else if (wParam == SC_MONITORPOWER && lParam != -1 && !g_destroying) {
+      } else if (wParam == SC_MONITORPOWER && lParam != -1 && !g_worker.IsStopping()) {
         PausePlayback();
         Rest(500);
       }
       break;
 
     case WM_POWERBROADCAST:
-      if (g_destroying) break;
+      if (g_worker.IsStopping()) break;
       PausePlayback();
       Rest(500);
       SendMessageW(window, WM_CLOSE, 0, 0);

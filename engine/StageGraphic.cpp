@@ -37,8 +37,6 @@ HRESULT SS_Graphic::OnDestroyDevice() { return S_OK; }
 
 SS_FontGraphic::SS_FontGraphic() : desc_(new SS_FontGraphicDesc()) {}
 
-SS_FontGraphic::~SS_FontGraphic() { delete desc_; }
-
 HRESULT SS_FontGraphic::Create(const std::wstring& name, int id, int second, float size, int extra) {
   SS_Graphic::Create(name, id, second, size, extra);
   if (!desc_) return E_POINTER;
@@ -47,11 +45,8 @@ HRESULT SS_FontGraphic::Create(const std::wstring& name, int id, int second, flo
   desc_->scale = {1.0f, 1.0f, 1.0f};
   IDirect3DDevice9* device = Device();
   if (!device) return E_POINTER;
-  ID3DXFont*& font = desc_->GetFont();
-  if (font) font->Release();
-  font = nullptr;
   return D3DXCreateFontW(device, static_cast<INT>(size), 0, 400, 1, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name_.c_str(), &font);
+                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, name_.c_str(), desc_->Font().Receive());
 }
 
 HRESULT SS_FontGraphic::OnResetDevice() {
@@ -65,26 +60,18 @@ HRESULT SS_FontGraphic::OnLostDevice() {
 }
 
 HRESULT SS_FontGraphic::OnDestroyDevice() {
-  delete desc_;
-  desc_ = nullptr;
+  desc_.reset();
   return S_OK;
 }
 
 SS_LabelGraphic::SS_LabelGraphic(ID3DXFont* font) : font_(font) {}
-
-SS_LabelGraphic::~SS_LabelGraphic() {
-  if (sprite_) sprite_->Release();
-}
 
 HRESULT SS_LabelGraphic::Create(const std::wstring& name, int id, int second, float size, int extra) {
   SS_Graphic::Create(name, id, second, size, extra);
   return OnCreateDevice();
 }
 
-void SS_LabelGraphic::Release() {
-  if (sprite_) sprite_->Release();
-  sprite_ = nullptr;
-}
+void SS_LabelGraphic::Release() { sprite_.Reset(); }
 
 // The sprite is let go rather than forgotten, so a reset never leaks it.
 void SS_LabelGraphic::Reset() {
@@ -95,7 +82,7 @@ void SS_LabelGraphic::Reset() {
 
 void SS_LabelGraphic::Render(double, float) {
   if (!desc_ || !desc_->visible) return;
-  CDXUTTextHelper text(font_, sprite_, 15);
+  CDXUTTextHelper text(font_, sprite_.Get(), 15);
   int x = static_cast<int>(desc_->position.x);
   int y = static_cast<int>(desc_->position.y);
   text.Begin();
@@ -112,9 +99,7 @@ void SS_LabelGraphic::Render(double, float) {
 HRESULT SS_LabelGraphic::OnCreateDevice() {
   IDirect3DDevice9* device = Device();
   if (!device) return E_POINTER;
-  if (sprite_) sprite_->Release();
-  sprite_ = nullptr;
-  return D3DXCreateSprite(device, &sprite_);
+  return D3DXCreateSprite(device, sprite_.Receive());
 }
 
 HRESULT SS_LabelGraphic::OnResetDevice() { return OnCreateDevice(); }

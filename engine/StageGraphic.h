@@ -1,7 +1,10 @@
 #pragma once
 #include <d3dx9.h>
 
+#include <memory>
 #include <string>
+
+#include "platform/ComPtr.h"
 
 #include "engine/StageGraphicDesc.h"
 
@@ -44,24 +47,22 @@ class SS_Graphic {
 class SS_FontGraphic : public SS_Graphic {
  public:
   SS_FontGraphic();
-  ~SS_FontGraphic() override;
   HRESULT Create(const std::wstring& name, int id, int second, float size, int extra) override;
   HRESULT OnResetDevice() override;
   HRESULT OnLostDevice() override;
   HRESULT OnDestroyDevice() override;
-  SS_FontGraphicDesc* GetDesc() { return desc_; }
+  SS_FontGraphicDesc* GetDesc() { return desc_.get(); }
   ID3DXFont* GetFont() { return desc_ ? desc_->GetFont() : nullptr; }
 
  private:
   int value_ = 0;
-  SS_FontGraphicDesc* desc_;
+  std::unique_ptr<SS_FontGraphicDesc> desc_;
 };
 
 // Draws the lines of its descriptor with a font it is given, through a sprite.
 class SS_LabelGraphic : public SS_Graphic {
  public:
   explicit SS_LabelGraphic(ID3DXFont* font);
-  ~SS_LabelGraphic() override;
   HRESULT Create(const std::wstring& name, int id, int second, float size, int extra) override;
   void Release() override;
   void Reset() override;
@@ -74,10 +75,10 @@ class SS_LabelGraphic : public SS_Graphic {
   void SetDesc(SS_LabelGraphicDesc* desc) { desc_ = desc; }
   SS_LabelGraphicDesc* GetDesc() { return desc_; }
   void Place(float x, float y, float z, float sizeX, float sizeY, float sizeZ, bool visible);
-  bool HasSprite() const { return sprite_ != nullptr; }
+  bool HasSprite() const { return static_cast<bool>(sprite_); }
 
  private:
-  ID3DXFont* font_;
-  ID3DXSprite* sprite_ = nullptr;
+  ID3DXFont* font_;  // the font graphic's, which outlives the label
+  ComPtr<ID3DXSprite> sprite_;
   SS_LabelGraphicDesc* desc_ = nullptr;
 };

@@ -5,11 +5,6 @@ void SS_GraphicDesc::FirstHook() {}
 void SS_GraphicDesc::SecondHook() {}
 void SS_GraphicDesc::ThirdHook() {}
 
-SS_FontGraphicDesc::~SS_FontGraphicDesc() {
-  if (font_) font_->Release();
-  font_ = nullptr;
-}
-
 void SS_LabelGraphicDesc::AddLines(int count) {
   for (int i = 0; i < count; ++i) lines_.emplace_back();
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ComPtr.h"
+
 struct SS_Vector {
   float x, y, z;
 };
@@ -26,13 +28,13 @@ class SS_GraphicDesc {
 
 class SS_FontGraphicDesc : public SS_GraphicDesc {
  public:
-  ~SS_FontGraphicDesc() override;  // releases the font
-  ID3DXFont*& GetFont() { return font_; }
+  ID3DXFont* GetFont() const { return font_.Get(); }
+  ComPtr<ID3DXFont>& Font() { return font_; }
   void SetFaceName(const std::wstring& name) { faceName_ = name; }
   const std::wstring& GetFaceName() const { return faceName_; }
 
  private:
-  ID3DXFont* font_ = nullptr;
+  ComPtr<ID3DXFont> font_;
   std::wstring faceName_;
 };
 

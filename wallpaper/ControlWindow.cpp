@@ -18,18 +18,14 @@ const wchar_t* const kControlWindowTitle = L"Kelvane Wallpaper Control";
 namespace {
 
 HINSTANCE g_instance = nullptr;
-HANDLE g_workerThread = nullptr;
-DWORD g_workerThreadId = 0;
+// Stopped, and waited for, when the window goes.
+CScrSvrWorker g_worker;
 CTrayIcon* g_trayIcon = nullptr;
 CWallpaperWindow* g_wallpaper = nullptr;
 constexpr UINT_PTR kShellRetryTimer = 1;
 int g_shellRetriesLeft = 0;
 SettingsDialogOpener g_dialogOpener = nullptr;
 bool g_dialogOpen = false;
-
-// True while WM_DESTROY waits for the worker: messages sent meanwhile are
-// answered, but must not close the window a second time.
-bool g_destroying = false;
 
 UINT TaskbarCreatedMessage() {
   static UINT message = RegisterWindowMessageW(L"TaskbarCreated");
@@ -111,7 +107,7 @@ HWND CreateControlWindow(HINSTANCE instance) {
 LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      g_workerThread = StartScrSvrThread(window, &g_workerThreadId);
+      g_worker.Start(window);
       // A shell still busy with its own start (kelwall started with it) may
       // not have answered in time.
       if (g_wallpaper) {
@@ -124,17 +120,13 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
       // The show reloads its catalogs if it ever runs on; the stop request puts
       // up the loading picture unless this instance found another.
       SetCatalogReloadRequested(true);
-      g_destroying = true;
-      StopScrSvrThread(g_workerThread);
-      if (g_workerThread) CloseHandle(g_workerThread);
-      g_workerThread = nullptr;
-      g_destroying = false;
+      g_worker.Stop();
       Trace(L"worker stopped");
       PostQuitMessage(0);
       return 0;
 
     case WM_CLOSE:
-      if (g_destroying) return 0;
+      if (g_worker.IsStopping()) return 0;
       DestroyWindow(window);
       break;
 

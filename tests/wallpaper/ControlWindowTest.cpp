@@ -14,6 +14,7 @@
 #include "engine/ScrSvrThread.h"
 #include "engine/ShowFixture.h"
 #include "engine/ShowRequests.h"
+#include "engine/StartupError.h"
 #include "platform/Trace.h"
 #include "platform/WideText.h"
 #include "resources/ResourceIds.h"
@@ -22,6 +23,7 @@
 #include "support/TraceRecorder.h"
 #include "support/TracedRests.h"
 #include "wallpaper/ControlWindow.h"
+#include "wallpaper/SystemSaverSwap.h"
 #include "wallpaper/TrayIcon.h"
 #include "wallpaper/WallpaperFixtures.h"
 
@@ -315,6 +317,71 @@ TEST_F(ControlWindowLife, ASecondInstanceClosesWithoutTheLoadingPicture) {
   EXPECT_TRUE(trace.Matching(L"frame ").empty());
   Pump(100);
   EXPECT_EQ(quits, 1);
+}
+
+namespace {
+
+// Reads the user's screen-saver setting the moment the show's error box is up,
+// then closes the box.
+struct ErrorBoxWatch {
+  const ScreenSaverSettingSandbox* setting = nullptr;
+  bool seen = false;
+  std::wstring settingWhileTold;
+  FoundMessageBox box;
+};
+
+DWORD WINAPI ReadTheSettingThenCloseTheBox(LPVOID parameter) {
+  ErrorBoxWatch* watch = static_cast<ErrorBoxWatch*>(parameter);
+  watch->seen = WaitUntil(60000, [] {
+    HWND box = FindWindowW(L"#32770", L"Kelvane Error!");
+    return box && IsWindowVisible(box);
+  });
+  if (watch->seen) watch->settingWhileTold = watch->setting->Text();
+  watch->box = CloseMessageBox(L"Kelvane Error!", 5000);
+  return 0;
+}
+
+}  // namespace
+
+// A frame that throws (a device that cannot be reset) ends the frames the
+// ordinary way: the stop step runs and the user's screen saver is back before
+// the error is told; then the window closes and the message loop ends.
+TEST_F(ControlWindowLife, AFrameThatThrowsEndsTheFramesTheOrdinaryWay) {
+  ResetSaverSwapForTests();
+  ScreenSaverSettingSandbox setting;
+  const std::wstring kel = L"C:\\Kelvane\\kel.scr";
+  setting.SetText(kel);
+  window = CreateControlWindow(GetModuleHandleW(nullptr));
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(PumpUntil(30000, L"frame 3"));
+  ASSERT_TRUE(IsSaverSwapped());
+  ASSERT_NE(setting.Text(), kel);
+
+  ErrorBoxWatch watch;
+  watch.setting = &setting;
+  HANDLE closer = CreateThread(nullptr, 0, ReadTheSettingThenCloseTheBox, &watch, 0, nullptr);
+  ASSERT_NE(closer, nullptr);
+  PostShowRequest([] { throw StartupError{L"D3DERR_DRIVERINTERNALERROR"}; });
+  bool stopped = PumpUntil(60000, L"worker stopped");
+  WaitForSingleObject(closer, 60000);
+  CloseHandle(closer);
+  ASSERT_TRUE(stopped);
+
+  ASSERT_TRUE(watch.seen);
+  EXPECT_EQ(watch.box.text, L"D3DERR_DRIVERINTERNALERROR");
+  EXPECT_EQ(watch.settingWhileTold, kel);
+  EXPECT_FALSE(IsSaverSwapped());
+  std::vector<std::wstring> lines = trace.Lines();
+  size_t step = IndexOf(lines, L"stop: loading picture up");
+  size_t ended = IndexOf(lines, L"run: stopped");
+  size_t told = IndexOf(lines, L"failure: D3DERR_DRIVERINTERNALERROR");
+  ASSERT_LT(told, lines.size());
+  EXPECT_LT(step, ended);
+  EXPECT_LT(ended, told);
+  EXPECT_FALSE(IsWindow(window));
+  Pump(100);
+  EXPECT_EQ(quits, 1);
+  ResetSaverSwapForTests();
 }
 
 // ---- the tray icon -------------------------------------------------------
