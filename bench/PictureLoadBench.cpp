@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "bench/BenchClock.h"
+#include "bench/BenchWindow.h"
 #include "engine/Logic.h"
 #include "engine/PictureFit.h"
 #include "engine/ScrSvrApp.h"
@@ -60,22 +61,11 @@ std::vector<uint32_t> PhotoPixels(int width, int height) {
   return pixels;
 }
 
-HWND CreateBenchWindow() {
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"KelBenchPicture";
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  RegisterClassW(&wc);
-  return CreateWindowExW(0, L"KelBenchPicture", L"picture", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-}
-
 // The child's side: the show built on a window of its own, one picture
 // loaded and drawn, then the same file through D3DX alone. Writes
 // "<load ms> <decode ms> <peak MB>" into the result file.
 int Measure(const std::wstring& picture, const std::wstring& warmUp, const std::wstring& result, bool decoderOnly) {
-  HWND window = CreateBenchWindow();
+  HWND window = CreateBenchWindow(L"KelBenchPicture", L"picture");
   if (!window) return 1;
   CScrSvrThread show(window);
   CScrSvrApp* app = GetScrSvrApp();

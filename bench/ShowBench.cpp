@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchWindow.h"
 #include "ProcStat.h"
 #include "engine/ScrSvrDevice.h"
 #include "engine/ScrSvrThread.h"
@@ -102,17 +103,6 @@ bool PumpUntil(double seconds, const wchar_t* prefix) {
     Pump(0.05);
   }
   return false;
-}
-
-HWND CreateBenchWindow() {
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"KelBenchShow";
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  RegisterClassW(&wc);
-  return CreateWindowExW(0, L"KelBenchShow", L"show", WS_POPUP | WS_VISIBLE, 0, 0, 1024, 768, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
 }
 
 CatalogNode Item(const wchar_t* element, const std::wstring& path) {
@@ -496,7 +486,7 @@ int main() {
   SetTraceSinkForTests(Record);
   Install install;
   if (!MakeInstall(&install)) return 1;
-  HWND window = CreateBenchWindow();
+  HWND window = CreateBenchWindow(L"KelBenchShow", L"show");
   if (!window) return 1;
   {
     RegistrySandbox registry;
