@@ -23,43 +23,68 @@ bool IsReadOnlyFile(const std::wstring& path) {
          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Writes the whole text and puts it on the disk before the file counts as
-// written.
-bool WriteWholeFile(const std::wstring& path, const std::string& text) {
-  ScopedHandle file(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
-  bool ok = true;
-  size_t done = 0;
-  while (ok && done < text.size()) {
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 24));
-    DWORD written = 0;
-    ok = WriteFile(file.Get(), text.data() + done, chunk, &written, nullptr) && written == chunk;
-    done += written;
+// A document written into a file beside the one it is for, which it replaces
+// only once it is whole and on the disk: a save that fails half-way leaves
+// the user's catalog as it was. A read-only catalog is left alone (the
+// system would let the replacement through on some file systems). The
+// caller reads why a save failed (GetLastError), not how the clean-up went.
+class ReplacingFile {
+ public:
+  explicit ReplacingFile(const std::wstring& path) : path_(path), temporary_(path + L".saving") {
+    if (path.empty() || IsReadOnlyFile(path)) return;
+    DeleteFileW(temporary_.c_str());
+    file_.Reset(CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                            nullptr));
+    if (!file_.Valid()) temporary_.clear();  // none was made: none to delete
   }
-  ok = ok && FlushFileBuffers(file.Get());
-  // The caller reads why a write failed, not how the close went.
-  DWORD error = GetLastError();
-  file.Close();
-  SetLastError(error);
-  return ok;
-}
+  ~ReplacingFile() {
+    if (committed_ || temporary_.empty()) return;
+    DWORD error = GetLastError();
+    file_.Close();
+    DeleteFileW(temporary_.c_str());
+    SetLastError(error);
+  }
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-// The document goes to a file beside the old one, which it replaces only
-// once it is whole: a save that fails half-way leaves the user's catalog as
-// it was. A read-only catalog is left alone (the system would let the
-// replacement through on some file systems).
-bool SaveReplacing(const std::string& text, const std::wstring& path) {
-  if (path.empty() || IsReadOnlyFile(path)) return false;
-  std::wstring temporary = path + L".saving";
-  DeleteFileW(temporary.c_str());
-  if (WriteWholeFile(temporary, text) &&
-      MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  bool IsOpen() const { return file_.Valid(); }
+
+  bool Write(const std::string& bytes) {
+    size_t done = 0;
+    while (file_.Valid() && done < bytes.size()) {
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+      DWORD written = 0;
+      if (!WriteFile(file_.Get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) return false;
+      done += written;
+    }
+    return file_.Valid();
+  }
+
+  bool Commit() {
+    if (!file_.Valid() || !FlushFileBuffers(file_.Get())) return false;
+    file_.Close();
+    if (!MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return false;
+    committed_ = true;
     return true;
-  DWORD error = GetLastError();
-  DeleteFileW(temporary.c_str());
-  SetLastError(error);
-  return false;
+  }
+
+ private:
+  std::wstring path_;
+  std::wstring temporary_;
+  ScopedHandle file_;
+  bool committed_ = false;
+};
+
+// The text goes to the file piece by piece as the walk makes it.
+template <class WriteItems>
+bool SaveDocument(const std::wstring& path, const char* root, WriteItems writeItems) {
+  ReplacingFile file(path);
+  if (!file.IsOpen()) return false;
+  CatalogXmlText text(root, [&file](const std::string& piece) { return file.Write(piece); });
+  writeItems(text);
+  text.Finish();
+  return text.SinkTookAll() && file.Commit();
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
@@ -110,10 +135,10 @@ bool LoadIntoTree(HWND tree, const std::wstring& path, FileFlavour flavour) {
 }  // namespace
 
 bool WriteCatalogFile(HWND tree, const std::wstring& path, const std::wstring&) {
-  CatalogXmlText text("CATALOG");
-  int counter = 0;
-  WriteCatalogItems(tree, text, nullptr, L"CATALOG", counter);
-  return SaveReplacing(text.Finish(), path);
+  return SaveDocument(path, "CATALOG", [tree](CatalogXmlText& text) {
+    int counter = 0;
+    WriteCatalogItems(tree, text, nullptr, L"CATALOG", counter);
+  });
 }
 
 bool LoadCatalogIntoTree(HWND tree, const std::wstring& path, const std::wstring&) {
@@ -125,11 +150,11 @@ bool LoadExtensionsIntoTree(HWND tree, const std::wstring& path, const std::wstr
 }
 
 bool WriteExtensionFile(HWND tree, const std::wstring& path, const std::wstring&) {
-  CatalogXmlText text("EXTENSION");
-  text.Begin("ExtList", L"", L"ExtList", L"", L"");
-  int counter = 0;
-  if (TreeView_GetRoot(tree)) WriteExtensionItems(tree, text, nullptr, L"ExtList", counter);
-  return SaveReplacing(text.Finish(), path);
+  return SaveDocument(path, "EXTENSION", [tree](CatalogXmlText& text) {
+    text.Begin("ExtList", L"", L"ExtList", L"", L"");
+    int counter = 0;
+    if (TreeView_GetRoot(tree)) WriteExtensionItems(tree, text, nullptr, L"ExtList", counter);
+  });
 }
 
 void GetKindGroupName(int kind, std::wstring& name) { name = GetKindGroupName(kind); }

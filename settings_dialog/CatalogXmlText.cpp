@@ -1,5 +1,7 @@
 #include "settings_dialog/CatalogXmlText.h"
 
+#include <utility>
+
 namespace {
 
 void AppendUtf8(std::string& out, unsigned int c) {
@@ -58,11 +60,19 @@ void AppendAttribute(std::string& out, const char* name, std::wstring_view value
 
 }  // namespace
 
-CatalogXmlText::CatalogXmlText(const char* root) {
+CatalogXmlText::CatalogXmlText(const char* root, Sink sink) : sink_(std::move(sink)) {
+  if (sink_) text_.reserve(kPieceBytes + 4096);
   text_ = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<";
   text_ += root;
   open_.push_back(root);
   tagOpen_ = true;
+}
+
+// A piece goes once it is large; the buffer is kept for the next one.
+void CatalogXmlText::Spill(size_t atLeast) {
+  if (!sink_ || text_.empty() || text_.size() < atLeast) return;
+  if (sinkTookAll_) sinkTookAll_ = sink_(text_);
+  text_.clear();
 }
 
 void CatalogXmlText::OpenContent() {
@@ -81,6 +91,7 @@ void CatalogXmlText::Begin(const std::string& name, std::wstring_view parentName
   AppendAttribute(text_, "parentpath", parentPath);
   open_.push_back(name);
   tagOpen_ = true;
+  Spill(kPieceBytes);
 }
 
 void CatalogXmlText::End() {
@@ -94,6 +105,7 @@ void CatalogXmlText::End() {
   }
   tagOpen_ = false;
   open_.pop_back();
+  Spill(kPieceBytes);
 }
 
 const std::string& CatalogXmlText::Finish() {
@@ -109,6 +121,7 @@ const std::string& CatalogXmlText::Finish() {
     text_ += "\r\n";
     open_.clear();
     tagOpen_ = false;
+    Spill(0);
   }
   return text_;
 }

@@ -16,6 +16,7 @@
 #include "settings_dialog/CatalogTextReader.h"
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/CatalogTreeWalk.h"
+#include "settings_dialog/CatalogXmlText.h"
 #include "settings_dialog/TreeHost.h"
 #include "support/TestPaths.h"
 
@@ -549,3 +550,42 @@ TEST_F(CatalogFilesTest, ADeepCatalogLoadsAndSavesWithoutRecursion) {
 }
 
 }  // namespace
+
+// A document larger than one piece reaches its sink in pieces that make
+// exactly the text built whole; a sink that refuses a piece is reported.
+TEST(CatalogXmlTextSink, PiecesMakeTheWholeTextAndARefusalIsReported) {
+  auto build = [](CatalogXmlText& text) {
+    for (int i = 0; i < 20000; ++i) {
+      std::wstring label = L"entry " + std::to_wstring(i) + (i % 7 ? L"" : L" & \u00e9t\u00e9\t\"x\"");
+      text.Begin("FOLDER" + std::to_string(i), L"CATALOG", label, L"D:\\Media\\" + label, L"D:\\Media");
+      if (i % 3) text.Begin("AUDIO", label, L"a.mp3", L"D:\\Media\\a.mp3", L"D:\\Media");
+    }
+  };
+  CatalogXmlText whole("CATALOG");
+  build(whole);
+  const std::string expected = whole.Finish();
+  ASSERT_GT(expected.size(), 2 * CatalogXmlText::kPieceBytes);
+
+  std::vector<std::string> pieces;
+  CatalogXmlText streamed("CATALOG", [&pieces](const std::string& piece) {
+    pieces.push_back(piece);
+    return true;
+  });
+  build(streamed);
+  EXPECT_TRUE(streamed.Finish().empty());
+  EXPECT_TRUE(streamed.SinkTookAll());
+  EXPECT_GT(pieces.size(), 2u);
+  std::string joined;
+  for (const std::string& piece : pieces) {
+    EXPECT_LE(piece.size(), CatalogXmlText::kPieceBytes + 4096);
+    joined += piece;
+  }
+  EXPECT_TRUE(joined == expected) << joined.size() << " bytes against " << expected.size();
+
+  int offered = 0;
+  CatalogXmlText refused("CATALOG", [&offered](const std::string&) { return ++offered < 2; });
+  build(refused);
+  refused.Finish();
+  EXPECT_FALSE(refused.SinkTookAll());
+  EXPECT_EQ(offered, 2) << "pieces went on to a sink that had refused one";
+}
