@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/MessageBoxWatcher.h"
 #include "media/CatalogFixtures.h"
 #include "resources/ResourceIds.h"
 #include "support/ChildProcess.h"
@@ -234,6 +235,8 @@ TEST_F(WallpaperEndToEnd, DrawsBehindTheIconsOfAStandInShellUntilItCloses) {
   EXPECT_EQ(area.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(area.bottom, GetSystemMetrics(SM_CYSCREEN));
   EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_DISABLED);
+  EXPECT_NE(GetWindowThreadProcessId(window, nullptr), GetWindowThreadProcessId(control, nullptr))
+      << "the window inside the shell's is the control window's thread's: the desktop waits for its dialog";
   EXPECT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; })) << "not shown while the video plays";
   // libvlc was given that window, and never the control window.
   std::vector<std::string> handed = HandedWindows(bridge);
@@ -313,4 +316,48 @@ TEST_F(WallpaperEndToEnd, FindsALateShellKeepsItsWindowThroughGoomAndLeavesNothi
   wallpaper.Kill();
   EXPECT_TRUE(WaitUntil(10000, [&] { return !IsWindow(window); }));
   EXPECT_EQ(FindWindowExW(shell.Progman(), nullptr, kWallpaperClass, nullptr), nullptr);
+}
+
+namespace {
+
+// The box a refused instance shows, while it is up.
+HWND InstanceBox() {
+  HWND box = FindWindowW(L"#32770", L"Kelvane Error!");
+  return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+}  // namespace
+
+// A second kelwall says so and ends, and touches nothing of the first: while
+// its box is up it has asked the shell for nothing and has no window in it,
+// and after it the first one's wallpaper still shows.
+TEST_F(WallpaperEndToEnd, ASecondInstanceLeavesTheShellAndTheRunningWallpaperAlone) {
+  StandInShell shell(ShellLayout::Classic);
+  std::wstring video = install + L"media\\clip.y4m";
+  ASSERT_TRUE(WriteFileBytes(video, MakeY4m(64, 48, 1200, 20, 80, 90, 200)));
+  WriteCatalog(video);
+  tracePath = install + L"trace.txt";
+  ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
+  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_VIDEOPLAYING_1", 40000));
+  HWND window = WallpaperWindowIn(shell.WallpaperWorkerW(), wallpaper.Id());
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; }));
+  int requests = shell.Requests();
+
+  ChildProcess second;
+  std::wstring secondTrace = install + L"trace2.txt";
+  ASSERT_TRUE(second.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + secondTrace));
+  ASSERT_TRUE(WaitUntil(30000, [] { return InstanceBox() != nullptr; })) << "the second instance said nothing";
+  EXPECT_EQ(shell.Requests(), requests) << "the second instance asked the shell for a place";
+  EXPECT_EQ(WallpaperWindowIn(shell.WallpaperWorkerW(), second.Id()), nullptr)
+      << "the second instance put a window into the shell";
+  FoundMessageBox box = CloseMessageBox(L"Kelvane Error!", 5000);
+  EXPECT_EQ(box.text, L"Only one instance allowed!");
+  ASSERT_TRUE(second.Wait(30000));
+  EXPECT_EQ(shell.Requests(), requests);
+  for (const TraceLine& line : ReadShowTrace(secondTrace))
+    EXPECT_NE(line.text.rfind(L"wallpaper window", 0), 0u) << WideToUtf8(line.text);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(IsWindowVisible(window)) << "the first instance's wallpaper was hidden";
+  EXPECT_EQ(WallpaperWindowIn(shell.WallpaperWorkerW(), wallpaper.Id()), window);
 }
