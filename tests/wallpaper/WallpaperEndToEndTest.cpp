@@ -60,6 +60,15 @@ class WallpaperEndToEnd : public testing::Test {
     ASSERT_TRUE(WriteFileBytes(install + L"kelconfig\\Scripts\\dialogs\\catalog.xml",
                                CatalogXml({{L"FOLDER0", L"media", folder, install.substr(0, install.size() - 1), {item}}})));
   }
+  // kelwall on a catalog of one long video, until the show watches it play.
+  void StartPlayingAVideo() {
+    std::wstring video = install + L"media\\clip.y4m";
+    ASSERT_TRUE(WriteFileBytes(video, MakeY4m(64, 48, 1200, 20, 80, 90, 200)));
+    WriteCatalog(video);
+    tracePath = install + L"trace.txt";
+    ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
+    ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_VIDEOPLAYING_1", 40000));
+  }
   std::vector<TraceLine> Trace() const { return ReadShowTrace(tracePath); }
   bool WaitForLine(const std::wstring& text, DWORD ms = 30000) {
     return WaitUntil(ms, [&] { return FindTraceLine(Trace(), text) != nullptr; });
@@ -217,12 +226,8 @@ std::vector<std::string> HandedWindows(const BridgeLog& bridge) {
 // so what the screen shows is checked in-process, in test_wallpaper.)
 TEST_F(WallpaperEndToEnd, DrawsBehindTheIconsOfAStandInShellUntilItCloses) {
   auto shell = std::make_unique<StandInShell>(ShellLayout::Classic);
-  std::wstring video = install + L"media\\clip.y4m";
-  ASSERT_TRUE(WriteFileBytes(video, MakeY4m(64, 48, 1200, 20, 80, 90, 200)));
-  WriteCatalog(video);
-  tracePath = install + L"trace.txt";
-  ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
-  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_VIDEOPLAYING_1", 40000));
+  StartPlayingAVideo();
+  if (HasFatalFailure()) return;
   HWND control = FindWindowW(kControlWindowClass, kControlWindowTitle);
   ASSERT_NE(control, nullptr);
 
@@ -333,12 +338,8 @@ HWND InstanceBox() {
 // and after it the first one's wallpaper still shows.
 TEST_F(WallpaperEndToEnd, ASecondInstanceLeavesTheShellAndTheRunningWallpaperAlone) {
   StandInShell shell(ShellLayout::Classic);
-  std::wstring video = install + L"media\\clip.y4m";
-  ASSERT_TRUE(WriteFileBytes(video, MakeY4m(64, 48, 1200, 20, 80, 90, 200)));
-  WriteCatalog(video);
-  tracePath = install + L"trace.txt";
-  ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
-  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_VIDEOPLAYING_1", 40000));
+  StartPlayingAVideo();
+  if (HasFatalFailure()) return;
   HWND window = WallpaperWindowIn(shell.WallpaperWorkerW(), wallpaper.Id());
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; }));
