@@ -24,6 +24,16 @@ bool DialogCanPlayDuringShow();
 void ReplaceSystemScreenSaver();
 void RestoreSystemScreenSaver();
 
+// Run-loop hook once the single-instance check has passed, before the first
+// frame: the wallpaper program's window goes into the desktop's shell then,
+// unless it went there at the program's start.
+void PlaceShowWindow();
+
+// After each frame, on the worker: the playback library draws into the
+// window ShowVideoWindow names now (the wallpaper's may have come or gone
+// with the shell), and the wallpaper's window follows the playback.
+void FollowShowPlayback(HWND showWindow);
+
 // Worker-thread constructor step, after the random seed is set and before the
 // settings are read.
 void PrepareShowWindow(HWND window);

@@ -16,6 +16,10 @@ void PrepareShowWindow(HWND) {}
 
 HWND ShowVideoWindow(HWND showWindow) { return showWindow; }
 
+void PlaceShowWindow() {}
+
+void FollowShowPlayback(HWND) {}
+
 void OnShowStopRequested() {}
 
 void SaverStateFrameStep(bool&) {}

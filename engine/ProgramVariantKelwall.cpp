@@ -3,6 +3,7 @@
 
 #include "engine/Logic.h"
 #include "engine/ScrSvrThread.h"
+#include "media/ListPlayer.h"
 #include "platform/Trace.h"
 #include "wallpaper/WallpaperWindow.h"
 
@@ -28,6 +29,25 @@ void PrepareShowWindow(HWND window) {
 HWND ShowVideoWindow(HWND showWindow) {
   HWND wallpaper = GetWallpaperWindow();
   return wallpaper && IsWindow(wallpaper) ? wallpaper : showWindow;
+}
+
+// A second instance has left the shell alone at the program's start; the
+// check that decides is the show's own, so it goes there now if that check
+// lets it run (the other one ended meanwhile).
+void PlaceShowWindow() {
+  CWallpaperWindow* wallpaper = GetWallpaper();
+  if (wallpaper && !wallpaper->IsWantedInShell()) wallpaper->PutIntoShell();
+}
+
+namespace {
+// libvlc's opening, buffering, playing and paused: an item is on the screen.
+bool IsItemShowing(int state) { return state >= 1 && state <= 4; }
+}  // namespace
+
+void FollowShowPlayback(HWND showWindow) {
+  HWND wanted = ShowVideoWindow(showWindow);
+  if (GetPlayerWindow() != wanted) SetVideoWindow(wanted);
+  if (CWallpaperWindow* wallpaper = GetWallpaper()) wallpaper->NotePlayback(IsItemShowing(GetPlayerState()));
 }
 
 // A wallpaper that closes because another one runs leaves that one's picture

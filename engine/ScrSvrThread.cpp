@@ -204,6 +204,7 @@ void CScrSvrThread::Run() {
     PostMessageW(window_, WM_CLOSE, 0, 0);
     return;
   }
+  PlaceShowWindow();
   ReplaceSystemScreenSaver();
   FramesRunning frames;
   while (!IsStopRequested()) {
@@ -225,6 +226,7 @@ DWORD CScrSvrThread::RunFrame() {
   elapsedTime_ = CHighResTimer::GetElapsedTime();
   app_->FrameMove(appTime_, elapsedTime_);
   if (CScrSvrDevice* device = GetScrSvrDevice()) device->RenderFrame();
+  FollowShowPlayback(window_);
   int frame = frames_.fetch_add(1, std::memory_order_relaxed) + 1;
   Trace(L"frame %d", frame);
   return TakeFrameRest(CHighResTimer::GetAbsoluteTime());

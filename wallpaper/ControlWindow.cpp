@@ -4,7 +4,6 @@
 #include "engine/ProgramVariant.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/ShowRequests.h"
-#include "media/ListPlayer.h"
 #include "platform/Rest.h"
 #include "platform/Trace.h"
 #include "resources/ResourceIds.h"
@@ -21,9 +20,6 @@ HINSTANCE g_instance = nullptr;
 // Stopped, and waited for, when the window goes.
 CScrSvrWorker g_worker;
 CTrayIcon* g_trayIcon = nullptr;
-CWallpaperWindow* g_wallpaper = nullptr;
-constexpr UINT_PTR kShellRetryTimer = 1;
-int g_shellRetriesLeft = 0;
 SettingsDialogOpener g_dialogOpener = nullptr;
 bool g_dialogOpen = false;
 
@@ -33,28 +29,6 @@ UINT TaskbarCreatedMessage() {
 }
 
 void OpenDialogTemplate(HWND owner) { RunSettingsDialog(owner); }
-
-// While the wallpaper has no window in the shell, the shell is looked for
-// again a few times.
-void RetryShellWhileNoWindow(HWND window) {
-  if (g_wallpaper->Handle() || g_shellRetriesLeft <= 0) {
-    KillTimer(window, kShellRetryTimer);
-    g_shellRetriesLeft = 0;
-    return;
-  }
-  --g_shellRetriesLeft;
-  SetTimer(window, kShellRetryTimer, kShellRetryMs, nullptr);
-}
-
-// The player draws into the window from its next item on; with the shell's
-// window gone and no new one, into the control window again.
-void PutWallpaperIntoShell(HWND window) {
-  if (!g_wallpaper) return;
-  g_wallpaper->PutIntoShell();
-  HWND wanted = ShowVideoWindow(window);
-  if (GetPlayerWindow() != wanted) SetVideoWindow(wanted);
-  RetryShellWhileNoWindow(window);
-}
 
 // The dialog is owned by the control window; its top-level window is the
 // enabled popup of the disabled owner.
@@ -66,8 +40,6 @@ void BringDialogToFront(HWND owner) {
 }  // namespace
 
 void SetControlTrayIcon(CTrayIcon* icon) { g_trayIcon = icon; }
-
-void SetControlWallpaperWindow(CWallpaperWindow* window) { g_wallpaper = window; }
 
 void SetSettingsDialogOpenerForTests(SettingsDialogOpener opener) { g_dialogOpener = opener; }
 
@@ -108,12 +80,6 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_CREATE:
       g_worker.Start(window);
-      // A shell still busy with its own start (kelwall started with it) may
-      // not have answered in time.
-      if (g_wallpaper) {
-        g_shellRetriesLeft = kShellRetries;
-        RetryShellWhileNoWindow(window);
-      }
       return 0;
 
     case WM_DESTROY:
@@ -171,12 +137,9 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (lParam == WM_LBUTTONDBLCLK) OpenSettingsDialog(window);
       break;
 
-    case WM_TIMER:
-      if (wParam == kShellRetryTimer) PutWallpaperIntoShell(window);
-      break;
-
     case WM_DISPLAYCHANGE:
-      if (g_wallpaper) g_wallpaper->FitToPrimaryMonitor();
+      // Only top-level windows hear of it; the wallpaper's own thread fits it.
+      if (CWallpaperWindow* wallpaper = GetWallpaper()) wallpaper->FitToPrimaryMonitor();
       break;
 
     default:
@@ -185,8 +148,9 @@ LRESULT CALLBACK ControlWndProc(HWND window, UINT message, WPARAM wParam, LPARAM
           g_trayIcon->AddAgain();
           Trace(L"tray icon added again");
         }
-        g_shellRetriesLeft = kShellRetries;
-        PutWallpaperIntoShell(window);
+        // The wallpaper's own thread moves it into the new shell; the show
+        // gives the player the new window at its next frame.
+        if (CWallpaperWindow* wallpaper = GetWallpaper()) wallpaper->PutIntoShellAgain();
       }
       break;
   }

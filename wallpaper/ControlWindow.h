@@ -2,7 +2,6 @@
 #include <windows.h>
 
 class CTrayIcon;
-class CWallpaperWindow;
 
 // kelwall's hidden control window: it starts and stops the show's worker,
 // answers the tray icon and carries the "Config" / "State" menu.
@@ -19,17 +18,6 @@ HWND CreateControlWindow(HINSTANCE instance);
 // The icon that the shell's "TaskbarCreated" message adds again; null when
 // there is none.
 void SetControlTrayIcon(CTrayIcon* icon);
-
-// The window behind the desktop icons that "TaskbarCreated" puts into the
-// new shell; null when there is none.
-void SetControlWallpaperWindow(CWallpaperWindow* window);
-
-// A shell that is starting may make its desktop, or answer, a little late
-// (after kelwall started with it, after it announced its taskbar): while it
-// has no place for the wallpaper, it is looked for again this often, this
-// many times.
-constexpr UINT kShellRetryMs = 1000;
-constexpr int kShellRetries = 10;
 
 // Opens the settings dialog modally, owned by the window. At most one is open:
 // a further request while it is up only brings it to the front.

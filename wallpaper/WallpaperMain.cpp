@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "engine/InstanceCheck.h"
 #include "resources/ResourceIds.h"
 #include "wallpaper/ControlWindow.h"
 #include "wallpaper/TrayIcon.h"
@@ -18,14 +19,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   // Before the control window, whose creation starts the show that draws
-  // into it; it goes after the loop, once the show has stopped.
+  // into it; it goes after the loop, once the show has stopped. A second
+  // instance, which the show will turn away, puts nothing into the shell:
+  // the running one's wallpaper stays as it is.
   CWallpaperWindow wallpaper(instance);
-  SetControlWallpaperWindow(&wallpaper);
+  if (!IsAnotherInstanceRunning(nullptr)) wallpaper.PutIntoShell();
 
   HWND window = CreateControlWindow(instance);
   if (!window) {
     MessageBoxW(nullptr, L"Window Creation Failed!", L"Error!", MB_ICONEXCLAMATION);
-    SetControlWallpaperWindow(nullptr);
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
   }
@@ -41,7 +43,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     DispatchMessageW(&msg);
   }
   SetControlTrayIcon(nullptr);
-  SetControlWallpaperWindow(nullptr);
   icon.Remove();
   if (SUCCEEDED(com)) CoUninitialize();
   return static_cast<int>(msg.wParam);

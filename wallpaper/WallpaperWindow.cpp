@@ -1,50 +1,166 @@
 #include "wallpaper/WallpaperWindow.h"
 
-#include <atomic>
-
-#include "media/ListPlayer.h"
+#include "platform/SentMessageWait.h"
 #include "platform/Trace.h"
 
 namespace {
 
 const wchar_t kClassName[] = L"KelvaneWallpaper";
 const wchar_t kTitle[] = L"Kelvane Wallpaper";
-constexpr UINT_PTR kPlaybackTimer = 1;
+const wchar_t kRequestClassName[] = L"KelvaneWallpaperRequests";
+
+// The requests the thread takes, posted to its message-only window.
+enum : UINT {
+  kPutIntoShellMessage = WM_APP + 1,  // wParam: the number of the request
+  kFitMessage,
+  kPlaybackMessage,  // wParam: whether an item shows
+  kEndMessage,
+};
+constexpr UINT_PTR kRetryTimer = 1;
+constexpr UINT_PTR kHideTimer = 2;
+
+// Finding the shell's place waits at most kProgmanTimeoutMs for the shell;
+// the rest is the thread's own work.
+constexpr DWORD kLookWaitMs = kProgmanTimeoutMs * 5;
 
 std::atomic<HWND> g_window{nullptr};
+std::atomic<CWallpaperWindow*> g_wallpaper{nullptr};
 
-// libvlc's opening, buffering, playing and paused: an item is on the screen.
-bool IsItemShowing(int state) { return state >= 1 && state <= 4; }
-
-void RegisterWallpaperClass(HINSTANCE instance, WNDPROC procedure) {
+void RegisterClassOnce(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background) {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  // What shows before the first frame of an item.
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = kClassName;
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
   RegisterClassExW(&wc);  // a second object of a test finds it registered
 }
 
+bool IsShown(HWND window) { return (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 }  // namespace
+
+CWallpaperWindow* GetWallpaper() { return g_wallpaper.load(); }
 
 HWND GetWallpaperWindow() { return g_window.load(); }
 
-CWallpaperWindow::CWallpaperWindow(HINSTANCE instance) : instance_(instance) {
-  RegisterWallpaperClass(instance, WindowProc);
-  PutIntoShell();
+CWallpaperWindow::CWallpaperWindow(HINSTANCE instance)
+    : instance_(instance),
+      ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      looked_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+  thread_.Reset(CreateThread(nullptr, 0, ThreadProc, this, 0, &threadId_));
+  if (thread_.Valid()) {
+    HANDLE both[] = {ready_.Get(), thread_.Get()};
+    WaitForMultipleObjects(2, both, FALSE, INFINITE);
+  }
+  g_wallpaper.store(this);
 }
 
 CWallpaperWindow::~CWallpaperWindow() {
-  if (!window_) return;
-  HWND host = host_.parent;
-  DestroyWindow(window_);
-  RepaintDesktop(host);
+  g_wallpaper.store(nullptr);
+  if (!thread_.Valid()) return;
+  Post(kEndMessage);
+  // Nothing the thread does waits for long: the shell is given a time-out.
+  WaitAnsweringSentMessages(thread_.Get(), INFINITE);
+}
+
+void CWallpaperWindow::Post(UINT message, WPARAM wParam) {
+  if (HWND requests = requests_.load()) PostMessageW(requests, message, wParam, 0);
 }
 
 void CWallpaperWindow::PutIntoShell() {
+  wanted_.store(true);
+  HWND requests = requests_.load();
+  if (!requests) return;
+  LONG number = ++asked_;
+  PostMessageW(requests, kPutIntoShellMessage, static_cast<WPARAM>(number), 0);
+  DWORD start = GetTickCount();
+  while (answered_.load() < number) {
+    DWORD spent = GetTickCount() - start;
+    if (spent >= kLookWaitMs) break;
+    WaitAnsweringSentMessages(looked_.Get(), kLookWaitMs - spent);
+  }
+}
+
+void CWallpaperWindow::PutIntoShellAgain() {
+  if (wanted_.load()) Post(kPutIntoShellMessage, static_cast<WPARAM>(++asked_));
+}
+
+void CWallpaperWindow::FitToPrimaryMonitor() { Post(kFitMessage); }
+
+HWND CWallpaperWindow::Handle() const { return g_window.load(); }
+
+// Posted only when it changes: the worker says it after every frame.
+void CWallpaperWindow::NotePlayback(bool itemShowing) {
+  int now = itemShowing ? 1 : 0;
+  if (reported_.exchange(now) != now) Post(kPlaybackMessage, static_cast<WPARAM>(now));
+}
+
+DWORD WINAPI CWallpaperWindow::ThreadProc(LPVOID parameter) {
+  auto* self = static_cast<CWallpaperWindow*>(parameter);
+  RegisterClassOnce(self->instance_, kRequestClassName, RequestProc, nullptr);
+  // What shows before the first frame of an item.
+  RegisterClassOnce(self->instance_, kClassName, WindowProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  HWND requests = CreateWindowExW(0, kRequestClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, self->instance_,
+                                  self);
+  self->requests_.store(requests);
+  SetEvent(self->ready_.Get());
+  if (!requests) return 0;
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+LRESULT CALLBACK CWallpaperWindow::RequestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<CWallpaperWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  switch (message) {
+    case kPutIntoShellMessage:
+      self->retriesLeft_ = kShellRetries;
+      self->LookForShellAndRetry();
+      self->answered_.store(static_cast<LONG>(wParam));
+      SetEvent(self->looked_.Get());
+      return 0;
+    case kFitMessage:
+      self->Place(SWP_NOZORDER);
+      return 0;
+    case kPlaybackMessage:
+      self->FollowPlayback(wParam != 0);
+      return 0;
+    case kEndMessage:
+      self->End();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kRetryTimer) self->LookForShellAndRetry();
+      if (wParam == kHideTimer) self->HideIfStillIdle();
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// While the window has no place in the shell, the shell is looked for again
+// a few times.
+void CWallpaperWindow::LookForShellAndRetry() {
+  LookForShell();
+  HWND requests = requests_.load();
+  if (window_ || retriesLeft_ <= 0) {
+    KillTimer(requests, kRetryTimer);
+    retriesLeft_ = 0;
+    return;
+  }
+  --retriesLeft_;
+  SetTimer(requests, kRetryTimer, kShellRetryMs, nullptr);
+}
+
+void CWallpaperWindow::LookForShell() {
   // A shell that ended took the window along, and its end may not have
   // reached this thread as a message.
   if (window_ && !IsWindow(window_)) Forget(window_);
@@ -71,9 +187,11 @@ void CWallpaperWindow::Create() {
                             nullptr, instance_, this);
   if (!window_) return;
   g_window.store(window_);
-  idleChecks_ = 0;
   Place(0);
-  SetTimer(window_, kPlaybackTimer, kPlaybackCheckMs, nullptr);
+  if (itemShowing_) {
+    ShowWindow(window_, SW_SHOWNA);
+    Trace(L"wallpaper window shown");
+  }
 }
 
 // The shell's windows span the virtual screen, which may begin left of or
@@ -91,27 +209,53 @@ void CWallpaperWindow::Place(UINT flags) {
                flags | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-void CWallpaperWindow::FitToPrimaryMonitor() { Place(SWP_NOZORDER); }
-
-void CWallpaperWindow::FollowPlayback() {
-  bool visible = (GetWindowLongW(window_, GWL_STYLE) & WS_VISIBLE) != 0;
-  if (IsItemShowing(GetPlayerState())) {
-    idleChecks_ = 0;
-    if (!visible) {
+// Shown at once; hidden only once nothing has played for a while.
+void CWallpaperWindow::FollowPlayback(bool itemShowing) {
+  itemShowing_ = itemShowing;
+  if (!window_) return;
+  HWND requests = requests_.load();
+  if (itemShowing) {
+    KillTimer(requests, kHideTimer);
+    hidePending_ = false;
+    if (!IsShown(window_)) {
       ShowWindow(window_, SW_SHOWNA);
       Trace(L"wallpaper window shown");
     }
     return;
   }
-  if (!visible || ++idleChecks_ < kIdleChecksBeforeHiding) return;
+  if (IsShown(window_) && !hidePending_) {
+    SetTimer(requests, kHideTimer, kHideAfterIdleMs, nullptr);
+    hidePending_ = true;
+  }
+}
+
+void CWallpaperWindow::HideIfStillIdle() {
+  KillTimer(requests_.load(), kHideTimer);
+  hidePending_ = false;
+  if (!window_ || itemShowing_ || !IsShown(window_)) return;
   ShowWindow(window_, SW_HIDE);
   RepaintDesktop(host_.parent);
   Trace(L"wallpaper window hidden");
 }
 
+void CWallpaperWindow::End() {
+  HWND requests = requests_.load();
+  KillTimer(requests, kRetryTimer);
+  KillTimer(requests, kHideTimer);
+  if (window_) {
+    HWND host = host_.parent;
+    DestroyWindow(window_);
+    RepaintDesktop(host);
+  }
+  requests_.store(nullptr);
+  DestroyWindow(requests);
+  PostQuitMessage(0);
+}
+
 void CWallpaperWindow::Forget(HWND window) {
   if (window_ != window) return;
   window_ = nullptr;
+  hidePending_ = false;
   HWND expected = window;
   g_window.compare_exchange_strong(expected, nullptr);
   Trace(L"wallpaper window gone");
@@ -124,9 +268,6 @@ LRESULT CALLBACK CWallpaperWindow::WindowProc(HWND window, UINT message, WPARAM 
   }
   auto* self = reinterpret_cast<CWallpaperWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
-    case WM_TIMER:
-      if (self && wParam == kPlaybackTimer) self->FollowPlayback();
-      return 0;
     case WM_NCHITTEST:
       // The mouse goes on to what lies under it in this thread; the shell's
       // windows, of another thread, get it because the window is disabled.

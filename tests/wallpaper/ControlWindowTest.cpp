@@ -23,9 +23,11 @@
 #include "support/TraceRecorder.h"
 #include "support/TracedRests.h"
 #include "wallpaper/ControlWindow.h"
+#include "wallpaper/StandInShell.h"
 #include "wallpaper/SystemSaverSwap.h"
 #include "wallpaper/TrayIcon.h"
 #include "wallpaper/WallpaperFixtures.h"
+#include "wallpaper/WallpaperWindow.h"
 
 namespace {
 
@@ -317,6 +319,28 @@ TEST_F(ControlWindowLife, ASecondInstanceClosesWithoutTheLoadingPicture) {
   EXPECT_TRUE(trace.Matching(L"frame ").empty());
   Pump(100);
   EXPECT_EQ(quits, 1);
+}
+
+// The program's start found another instance and kept its window out of the
+// shell; the show's own check finds none (that one ended meanwhile): the
+// window goes into the shell before the first frame.
+TEST_F(ControlWindowLife, AWindowHeldBackAtTheStartGoesIntoTheShellWhenTheShowMayRun) {
+  StandInShell shell(ShellLayout::Classic);
+  CWallpaperWindow wallpaper(GetModuleHandleW(nullptr));
+  window = CreateControlWindow(GetModuleHandleW(nullptr));
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(PumpUntil(30000, L"frame 3"));
+  HWND placed = wallpaper.Handle();
+  ASSERT_NE(placed, nullptr) << "the window stayed out of the shell";
+  EXPECT_EQ(GetAncestor(placed, GA_PARENT), shell.WallpaperWorkerW());
+  std::vector<std::wstring> lines = trace.Lines();
+  size_t in = 0;
+  // "wallpaper window <window> in <shell's window>"
+  while (in < lines.size() && (lines[in].rfind(L"wallpaper window ", 0) != 0 || lines[in].find(L" in ") == std::wstring::npos))
+    ++in;
+  EXPECT_LT(in, IndexOf(lines, L"frame 1")) << "the first frame came before the window was in the shell";
+  DestroyWindow(window);
+  EXPECT_TRUE(PumpUntil(30000, L"worker stopped"));
 }
 
 namespace {

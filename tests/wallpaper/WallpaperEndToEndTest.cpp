@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/MessageBoxWatcher.h"
 #include "media/CatalogFixtures.h"
 #include "resources/ResourceIds.h"
 #include "support/ChildProcess.h"
@@ -58,6 +59,15 @@ class WallpaperEndToEnd : public testing::Test {
     CatalogNode item = {kind, path.substr(path.rfind(L'\\') + 1), path, folder};
     ASSERT_TRUE(WriteFileBytes(install + L"kelconfig\\Scripts\\dialogs\\catalog.xml",
                                CatalogXml({{L"FOLDER0", L"media", folder, install.substr(0, install.size() - 1), {item}}})));
+  }
+  // kelwall on a catalog of one long video, until the show watches it play.
+  void StartPlayingAVideo() {
+    std::wstring video = install + L"media\\clip.y4m";
+    ASSERT_TRUE(WriteFileBytes(video, MakeY4m(64, 48, 1200, 20, 80, 90, 200)));
+    WriteCatalog(video);
+    tracePath = install + L"trace.txt";
+    ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
+    ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_VIDEOPLAYING_1", 40000));
   }
   std::vector<TraceLine> Trace() const { return ReadShowTrace(tracePath); }
   bool WaitForLine(const std::wstring& text, DWORD ms = 30000) {
@@ -216,12 +226,8 @@ std::vector<std::string> HandedWindows(const BridgeLog& bridge) {
 // so what the screen shows is checked in-process, in test_wallpaper.)
 TEST_F(WallpaperEndToEnd, DrawsBehindTheIconsOfAStandInShellUntilItCloses) {
   auto shell = std::make_unique<StandInShell>(ShellLayout::Classic);
-  std::wstring video = install + L"media\\clip.y4m";
-  ASSERT_TRUE(WriteFileBytes(video, MakeY4m(64, 48, 1200, 20, 80, 90, 200)));
-  WriteCatalog(video);
-  tracePath = install + L"trace.txt";
-  ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
-  ASSERT_TRUE(WaitForLine(L"SAVER_CHILD -> SAVER_VIDEOPLAYING_1", 40000));
+  StartPlayingAVideo();
+  if (HasFatalFailure()) return;
   HWND control = FindWindowW(kControlWindowClass, kControlWindowTitle);
   ASSERT_NE(control, nullptr);
 
@@ -234,6 +240,8 @@ TEST_F(WallpaperEndToEnd, DrawsBehindTheIconsOfAStandInShellUntilItCloses) {
   EXPECT_EQ(area.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(area.bottom, GetSystemMetrics(SM_CYSCREEN));
   EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_DISABLED);
+  EXPECT_NE(GetWindowThreadProcessId(window, nullptr), GetWindowThreadProcessId(control, nullptr))
+      << "the window inside the shell's is the control window's thread's: the desktop waits for its dialog";
   EXPECT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; })) << "not shown while the video plays";
   // libvlc was given that window, and never the control window.
   std::vector<std::string> handed = HandedWindows(bridge);
@@ -313,4 +321,44 @@ TEST_F(WallpaperEndToEnd, FindsALateShellKeepsItsWindowThroughGoomAndLeavesNothi
   wallpaper.Kill();
   EXPECT_TRUE(WaitUntil(10000, [&] { return !IsWindow(window); }));
   EXPECT_EQ(FindWindowExW(shell.Progman(), nullptr, kWallpaperClass, nullptr), nullptr);
+}
+
+namespace {
+
+// The box a refused instance shows, while it is up.
+HWND InstanceBox() {
+  HWND box = FindWindowW(L"#32770", L"Kelvane Error!");
+  return box && IsWindowVisible(box) ? box : nullptr;
+}
+
+}  // namespace
+
+// A second kelwall says so and ends, and touches nothing of the first: while
+// its box is up it has asked the shell for nothing and has no window in it,
+// and after it the first one's wallpaper still shows.
+TEST_F(WallpaperEndToEnd, ASecondInstanceLeavesTheShellAndTheRunningWallpaperAlone) {
+  StandInShell shell(ShellLayout::Classic);
+  StartPlayingAVideo();
+  if (HasFatalFailure()) return;
+  HWND window = WallpaperWindowIn(shell.WallpaperWorkerW(), wallpaper.Id());
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(window) != FALSE; }));
+  int requests = shell.Requests();
+
+  ChildProcess second;
+  std::wstring secondTrace = install + L"trace2.txt";
+  ASSERT_TRUE(second.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + secondTrace));
+  ASSERT_TRUE(WaitUntil(30000, [] { return InstanceBox() != nullptr; })) << "the second instance said nothing";
+  EXPECT_EQ(shell.Requests(), requests) << "the second instance asked the shell for a place";
+  EXPECT_EQ(WallpaperWindowIn(shell.WallpaperWorkerW(), second.Id()), nullptr)
+      << "the second instance put a window into the shell";
+  FoundMessageBox box = CloseMessageBox(L"Kelvane Error!", 5000);
+  EXPECT_EQ(box.text, L"Only one instance allowed!");
+  ASSERT_TRUE(second.Wait(30000));
+  EXPECT_EQ(shell.Requests(), requests);
+  for (const TraceLine& line : ReadShowTrace(secondTrace))
+    EXPECT_NE(line.text.rfind(L"wallpaper window", 0), 0u) << WideToUtf8(line.text);
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_TRUE(IsWindowVisible(window)) << "the first instance's wallpaper was hidden";
+  EXPECT_EQ(WallpaperWindowIn(shell.WallpaperWorkerW(), wallpaper.Id()), window);
 }

@@ -12,6 +12,8 @@
 #include "engine/ProgramVariant.h"
 #include "media/ListPlayer.h"
 #include "media/VlcPlayer.h"
+#include "resources/ResourceIds.h"
+#include "support/ChildProcess.h"
 #include "support/MediaFixtures.h"
 #include "support/ScreenCapture.h"
 #include "support/TraceRecorder.h"
@@ -65,8 +67,9 @@ class WallpaperPlace : public testing::TestWithParam<PlaceCase> {};
 }  // namespace
 
 // Inside the WorkerW behind the icons, over the primary monitor, borderless,
-// disabled and hidden while nothing plays; the show draws into it. Without a
-// place for it there is no window and the show draws into its own window.
+// disabled and hidden while nothing plays, on a thread of its own; the show
+// draws into it. Nothing goes into the shell until it is asked for. Without
+// a place for it there is no window and the show draws into its own window.
 // When the program ends the window goes.
 TEST_P(WallpaperPlace, TheWindowGoesBehindTheIconsOrNowhere) {
   const PlaceCase& c = GetParam();
@@ -74,6 +77,16 @@ TEST_P(WallpaperPlace, TheWindowGoesBehindTheIconsOrNowhere) {
   if (c.shell) shell.reset(new StandInShell(c.layout));
   HWND showWindow = GetDesktopWindow();  // any window of the show's
   auto wallpaper = std::make_unique<CWallpaperWindow>(GetModuleHandleW(nullptr));
+  EXPECT_EQ(GetWallpaper(), wallpaper.get());
+  EXPECT_FALSE(wallpaper->IsWantedInShell());
+  Sleep(200);
+  if (shell) {
+    EXPECT_EQ(shell->Requests(), 0) << "the shell was asked before the program let it";
+  }
+  EXPECT_EQ(wallpaper->Handle(), nullptr);
+
+  wallpaper->PutIntoShell();
+  EXPECT_TRUE(wallpaper->IsWantedInShell());
   if (shell) {
     EXPECT_EQ(shell->Requests(), 1) << "the shell was not asked for its WorkerW";
   }
@@ -106,11 +119,14 @@ TEST_P(WallpaperPlace, TheWindowGoesBehindTheIconsOrNowhere) {
   EXPECT_FALSE(IsShown(window)) << "shown while nothing plays";
   EXPECT_EQ(GetWallpaperWindow(), window);
   EXPECT_EQ(ShowVideoWindow(showWindow), window);
+  EXPECT_EQ(GetWindowThreadProcessId(window, nullptr), wallpaper->ThreadId());
+  EXPECT_NE(wallpaper->ThreadId(), GetCurrentThreadId()) << "the window is the caller's thread's";
 
   wallpaper.reset();
   EXPECT_FALSE(IsWindow(window));
   EXPECT_EQ(FirstChildOfClass(parent, kWallpaperClass), nullptr);
   EXPECT_EQ(GetWallpaperWindow(), nullptr);
+  EXPECT_EQ(GetWallpaper(), nullptr);
   EXPECT_EQ(ShowVideoWindow(showWindow), showWindow);
 }
 
@@ -144,16 +160,26 @@ class WallpaperWithPlayer : public VlcFixture {
     clip = WriteMedia(L"clip.y4m", MakeY4m(64, 48, 600, 25, 80, 90, 200));
   }
   void TearDown() override {
-    SetControlWallpaperWindow(nullptr);
     wallpaper.reset();
     if (control) DestroyWindow(control);
     VlcFixture::TearDown();
   }
-  // As the worker does when it builds the player.
+  // As the program does at its start, and the worker when it builds the
+  // player.
   void StartWallpaper() {
     wallpaper.reset(new CWallpaperWindow(GetModuleHandleW(nullptr)));
-    SetControlWallpaperWindow(wallpaper.get());
+    wallpaper->PutIntoShell();
     SetVideoWindow(ShowVideoWindow(control));
+  }
+  // What the worker does after each of its frames.
+  void Frame() { FollowShowPlayback(control); }
+  // Waits, as the show runs its frames meanwhile.
+  template <typename Predicate>
+  bool FramesUntil(DWORD milliseconds, Predicate predicate) {
+    return PumpUntil(milliseconds, [&] {
+      Frame();
+      return predicate();
+    });
   }
   void AnnounceTaskbar() { SendMessageW(control, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0); }
   bool IsIn(const StandInShell& shell) {
@@ -181,27 +207,92 @@ TEST_F(WallpaperWithPlayer, TheWindowFollowsTheShellThroughARestart) {
   // The same shell announcing itself again keeps the window.
   HWND same = wallpaper->Handle();
   AnnounceTaskbar();
+  EXPECT_TRUE(PumpUntil(5000, [&] { return first->Requests() == 2; })) << "the shell was not looked for again";
   EXPECT_EQ(wallpaper->Handle(), same);
   EXPECT_TRUE(IsIn(*first));
 
-  // The old shell takes the window along when it ends.
+  // The old shell takes the window along when it ends; the show's next
+  // frame gives the player its own window again.
   first.reset();
   EXPECT_TRUE(PumpUntil(10000, [&] { return !IsWindow(same); }));
   EXPECT_EQ(ShowVideoWindow(control), control);
+  Frame();
+  EXPECT_EQ(GetPlayerWindow(), control);
 
   auto second = std::make_unique<StandInShell>(ShellLayout::Classic);
   AnnounceTaskbar();
-  ASSERT_TRUE(IsIn(*second));
+  ASSERT_TRUE(PumpUntil(5000, [&] { return IsIn(*second); }));
+  Frame();
   EXPECT_EQ(GetPlayerWindow(), wallpaper->Handle());
 
   // Gone with no shell after it: the control window again, until a shell
   // that makes its desktop after its announcement.
   second.reset();
   AnnounceTaskbar();
-  EXPECT_EQ(GetPlayerWindow(), control);
+  EXPECT_TRUE(FramesUntil(5000, [&] { return GetPlayerWindow() == control; }));
   auto late = std::make_unique<StandInShell>(ShellLayout::Classic);
-  EXPECT_TRUE(PumpUntil(kShellRetryMs * 5, [&] { return IsIn(*late); })) << "the late shell was not found";
+  EXPECT_TRUE(PumpUntil(CWallpaperWindow::kShellRetryMs * 5, [&] { return IsIn(*late); }))
+      << "the late shell was not found";
+  Frame();
   EXPECT_EQ(GetPlayerWindow(), wallpaper->Handle());
+}
+
+namespace {
+
+// While the control window's thread is held in its dialog (a "Create" on a
+// large folder, a save), another thread asks the wallpaper's window, as the
+// shell does, and the show goes on drawing into it.
+struct BusyProbe {
+  HWND window = nullptr;
+  std::wstring clip;
+  HWND control = nullptr;
+  bool answered = false;
+  bool shownWhileBusy = false;
+};
+BusyProbe* g_probe = nullptr;
+
+DWORD WINAPI ProbeTheWallpaper(LPVOID) {
+  DWORD_PTR result = 0;
+  g_probe->answered = SendMessageTimeoutW(g_probe->window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+  PlayFile(g_probe->clip);
+  // The show's frames meanwhile, on this thread as on the worker.
+  g_probe->shownWhileBusy = WaitUntil(15000, [] {
+    FollowShowPlayback(g_probe->control);
+    return IsShown(g_probe->window);
+  });
+  StopPlayer();
+  return 0;
+}
+
+// The dialog stand-in: busy until the probe is done, handling no message.
+void BusyDialog(HWND) {
+  HANDLE probe = CreateThread(nullptr, 0, ProbeTheWallpaper, nullptr, 0, nullptr);
+  if (!probe) return;
+  WaitForSingleObject(probe, 30000);
+  CloseHandle(probe);
+}
+
+}  // namespace
+
+// The window's own thread answers it while the control window's thread is
+// busy, and shows it for the show's item: neither waits for the dialog.
+TEST_F(WallpaperWithPlayer, TheWindowAnswersWhileTheControlWindowIsBusy) {
+  StandInShell shell(ShellLayout::Classic);
+  StartWallpaper();
+  HWND window = wallpaper->Handle();
+  ASSERT_NE(window, nullptr);
+  EXPECT_NE(GetWindowThreadProcessId(window, nullptr), GetWindowThreadProcessId(control, nullptr));
+  BusyProbe probe;
+  probe.window = window;
+  probe.clip = clip;
+  probe.control = control;
+  g_probe = &probe;
+  SetSettingsDialogOpenerForTests(BusyDialog);
+  SendMessageW(control, WM_COMMAND, IDC_OPEN_DIALOG, 0);
+  SetSettingsDialogOpenerForTests(nullptr);
+  g_probe = nullptr;
+  EXPECT_TRUE(probe.answered) << "the window did not answer while the control window was busy";
+  EXPECT_TRUE(probe.shownWhileBusy) << "the window did not follow the playback while the control window was busy";
 }
 
 // A change of the display brings the window back over the primary monitor.
@@ -213,8 +304,10 @@ TEST_F(WallpaperWithPlayer, ADisplayChangeFitsTheWindowAgain) {
   SetWindowPos(window, nullptr, 10, 10, 100, 100, SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(control, WM_DISPLAYCHANGE, 32, MAKELPARAM(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
   RECT area = {};
-  GetWindowRect(window, &area);
-  EXPECT_TRUE(SameRect(area, PrimaryMonitor()));
+  EXPECT_TRUE(PumpUntil(5000, [&] {
+    GetWindowRect(window, &area);
+    return SameRect(area, PrimaryMonitor());
+  })) << area.left << "," << area.top << "," << area.right << "," << area.bottom;
   EXPECT_EQ(GetWindow(window, GW_HWNDPREV), shell.Icons()) << "the window left its place under the icons";
 }
 
@@ -258,32 +351,32 @@ TEST_P(WallpaperPlayback, TheWindowShowsOnlyWhileAnItemPlays) {
     ASSERT_TRUE(GetVlcPlayer().AddListLocation(FileUrl(clip)));
   }
 
-  EXPECT_TRUE(PumpUntil(5000, [&] { return ScreenOnTheWallpaper() == kDesktopColour; }));
+  EXPECT_TRUE(FramesUntil(5000, [&] { return ScreenOnTheWallpaper() == kDesktopColour; }));
   Play();
-  EXPECT_TRUE(PumpUntil(15000, [&] { return IsShown(window); })) << "not shown while playing";
+  EXPECT_TRUE(FramesUntil(15000, [&] { return IsShown(window); })) << "not shown while playing";
   EXPECT_TRUE(IsWindowVisible(window));
-  EXPECT_TRUE(PumpUntil(5000, [&] { return ScreenOnTheWallpaper() == kWindowBlack; })) << "the window is not seen";
+  EXPECT_TRUE(FramesUntil(5000, [&] { return ScreenOnTheWallpaper() == kWindowBlack; })) << "the window is not seen";
 
   Stop();
-  EXPECT_TRUE(PumpUntil(15000, [&] { return !IsShown(window); })) << "still shown after the stop";
-  EXPECT_TRUE(PumpUntil(5000, [&] { return ScreenOnTheWallpaper() == kDesktopColour; }))
+  EXPECT_TRUE(FramesUntil(15000, [&] { return !IsShown(window); })) << "still shown after the stop";
+  EXPECT_TRUE(FramesUntil(5000, [&] { return ScreenOnTheWallpaper() == kDesktopColour; }))
       << "the desktop's own wallpaper is not seen after the stop";
 
   Play();
-  EXPECT_TRUE(PumpUntil(15000, [&] { return IsShown(window); })) << "not shown again";
+  EXPECT_TRUE(FramesUntil(15000, [&] { return IsShown(window); })) << "not shown again";
 
   // The show's step from one item to the next, such as the loading picture's
-  // rest between a stop and the next start: longer than one look at the
-  // player, shorter than the looks that hide the window.
+  // rest between a stop and the next start: several frames, a fraction of
+  // the time that hides the window.
   Stop();
   bool stayed = true;
   auto watch = [&] {
     stayed = stayed && IsShown(window);
     return false;
   };
-  PumpUntil(CWallpaperWindow::kPlaybackCheckMs + 50, watch);
+  FramesUntil(CWallpaperWindow::kHideAfterIdleMs / 3, watch);
   Play();
-  PumpUntil(CWallpaperWindow::kPlaybackCheckMs * 2, watch);
+  FramesUntil(CWallpaperWindow::kHideAfterIdleMs / 2, watch);
   EXPECT_TRUE(stayed) << "hidden between two items";
   Stop();
 }
@@ -315,7 +408,7 @@ TEST_P(WallpaperInput, KeysAndClicksReachTheDesktop) {
   HWND window = wallpaper->Handle();
   ASSERT_NE(window, nullptr);
   PlayFile(clip);
-  ASSERT_TRUE(PumpUntil(15000, [&] { return IsShown(window); }));
+  ASSERT_TRUE(FramesUntil(15000, [&] { return IsShown(window); }));
   g_wallpaperInput = 0;
   g_wallpaperProc = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingWallpaperProc)));
