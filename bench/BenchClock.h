@@ -1,8 +1,8 @@
 #pragma once
 #include <windows.h>
 
-// Seconds of the performance counter, in full double precision: the show's
-// own clock gives floats, too coarse for sub-millisecond figures.
+// Seconds of the performance counter, read apart from the show's own clock,
+// which counts from the process's start and which a benchmark may replace.
 inline double BenchSeconds() {
   static const double frequency = [] {
     LARGE_INTEGER f;

@@ -4,15 +4,15 @@
 
 namespace {
 bool g_wakeSaid = false;
-float g_wakeAfter = 0.0f;
+double g_wakeAfter = 0.0;
 }  // namespace
 
-void WakeFrameAfter(float time) {
+void WakeFrameAfter(double time) {
   if (!g_wakeSaid || time < g_wakeAfter) g_wakeAfter = time;
   g_wakeSaid = true;
 }
 
-DWORD TakeFrameRest(float now) {
+DWORD TakeFrameRest(double now) {
   DWORD rest = g_wakeSaid ? FrameRestUntil(now, g_wakeAfter) : kFrameRestMs;
   g_wakeSaid = false;
   return rest;
@@ -20,8 +20,8 @@ DWORD TakeFrameRest(float now) {
 
 // Rounded up and one millisecond more: the frame must read the clock past
 // `due`, not on it, or it would wait one more short rest.
-DWORD FrameRestUntil(float now, float due) {
-  double ms = std::ceil((static_cast<double>(due) - static_cast<double>(now)) * 1000.0) + 1.0;
+DWORD FrameRestUntil(double now, double due) {
+  double ms = std::ceil((due - now) * 1000.0) + 1.0;
   if (ms <= 0.0) return 0;
   if (ms >= kFrameRestMs) return kFrameRestMs;
   return static_cast<DWORD>(ms);

@@ -11,12 +11,12 @@ constexpr DWORD kFrameRestMs = 66;
 
 // An action that waits for the show's clock (absolute time, seconds) to pass
 // `time` says so on each frame it waits.
-void WakeFrameAfter(float time);
+void WakeFrameAfter(double time);
 
 // The rest after this frame, from the clock's reading `now`; forgets what was
 // said during the frame.
-DWORD TakeFrameRest(float now);
+DWORD TakeFrameRest(double now);
 
 // Whole milliseconds from `now` until just past `due` (the actions' time
 // tests are strict), at most kFrameRestMs; 0 once `due` has passed.
-DWORD FrameRestUntil(float now, float due);
+DWORD FrameRestUntil(double now, double due);

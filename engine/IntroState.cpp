@@ -8,7 +8,7 @@
 namespace {
 
 bool g_introStarted = false;
-float g_introStartTime = 0.0f;
+double g_introStartTime = 0.0;
 
 // Holds "INTRO_ACT_SPLASH_1" until more than one second has passed since the
 // first hold of the process.
@@ -17,11 +17,11 @@ int IntroHold(CScrSvrMachine* owner, int) {
     g_introStartTime = CHighResTimer::GetAbsoluteTime();
     g_introStarted = true;
   }
-  float now = CHighResTimer::GetAbsoluteTime();
-  if (owner && now - g_introStartTime > 1.0f)
+  double now = CHighResTimer::GetAbsoluteTime();
+  if (owner && now - g_introStartTime > 1.0)
     owner->SetState(L"INTRO_ACT_OUTRO_1");
   else
-    WakeFrameAfter(g_introStartTime + 1.0f);
+    WakeFrameAfter(g_introStartTime + 1.0);
   return 0;
 }
 
@@ -32,11 +32,11 @@ int OutroExit(CScrSvrMachine*, int) {
 
 }  // namespace
 
-float GetIntroStartTime() { return g_introStartTime; }
+double GetIntroStartTime() { return g_introStartTime; }
 
 void ResetIntroHoldForTests() {
   g_introStarted = false;
-  g_introStartTime = 0.0f;
+  g_introStartTime = 0.0;
 }
 
 void CIntroState::Init() {

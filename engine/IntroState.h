@@ -10,7 +10,7 @@ class CIntroState : public CTopLevelState {
 };
 
 // The intro hold's start, taken on its first update in the process.
-float GetIntroStartTime();
+double GetIntroStartTime();
 
 // Test seam: the next hold takes its start again.
 void ResetIntroHoldForTests();

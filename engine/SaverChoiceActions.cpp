@@ -19,13 +19,13 @@
 namespace {
 
 // A choice that found nothing to show rests this long before it tries again.
-constexpr float kChoiceRetrySeconds = 1.0f;
+constexpr double kChoiceRetrySeconds = 1.0;
 
 bool g_choiceWaiting = false;
 bool g_holdNextChoice = false;
-float g_choiceWaitStart = 0.0f;
+double g_choiceWaitStart = 0.0;
 
-float Now() { return CHighResTimer::GetAbsoluteTime(); }
+double Now() { return CHighResTimer::GetAbsoluteTime(); }
 
 bool IsAudioLike(int kind) { return kind == MediaKindAudio || kind == MediaKindPlaylist; }
 
@@ -125,9 +125,9 @@ int SelectNextEnter(CScrSvrMachine* owner, int) {
     WaitForChoice();
     return 0;
   }
-  float now = Now();
+  double now = Now();
   int adverts = GetAdvertCount();
-  if (AdvertsEnabled && adverts > 0 && now - LastAdvertTime > static_cast<float>(AdvertInterval)) {
+  if (AdvertsEnabled && adverts > 0 && now - LastAdvertTime > static_cast<double>(AdvertInterval)) {
     LastAdvertTime = now;
     owner->SetState(L"SAVER_ADSLOADING_1");
     SaveCurrentIndexes();

@@ -28,12 +28,12 @@ enum PlayerState {
 
 constexpr const wchar_t* kSelectNext = L"SAVER_SELECTNEXT_1";
 
-float Now() { return CHighResTimer::GetAbsoluteTime(); }
+double Now() { return CHighResTimer::GetAbsoluteTime(); }
 
 bool LocalImagesShown() { return GetPictureCount() > 0 && CurrentVisualIndex == VisualModeLocalImage; }
 
 bool PictureIntervalOver() {
-  float interval = static_cast<float>(PictureIntervalInUse());
+  double interval = static_cast<double>(PictureIntervalInUse());
   if (Now() - PictureStartTime > interval) return true;
   WakeFrameAfter(PictureStartTime + interval);
   return false;
@@ -177,7 +177,7 @@ int WebMediaPlayingUpdate(CScrSvrMachine* owner, int) {
   if (state == StatePlaying) g_webItemPlayed = true;
   if (state == StatePlaying || state == StatePaused) return 0;
   bool failed = state == StateError || (state == StateEnded && !g_webItemPlayed);
-  float duration = static_cast<float>(GetWebMediaDuration());
+  double duration = static_cast<double>(GetWebMediaDuration());
   if (failed || Now() - WebMediaStartTime > duration) {
     GetSaverPlayer().stopListPlayer();
     owner->SetState(kSelectNext);

@@ -10,9 +10,9 @@
 #include "platform/Trace.h"
 
 unsigned char PictureChangeDue = 0;
-float PictureStartTime = 0.0f;
-float WebMediaStartTime = 0.0f;
-float LastAdvertTime = 0.0f;
+double PictureStartTime = 0.0;
+double WebMediaStartTime = 0.0;
+double LastAdvertTime = 0.0;
 int AdvertInterval = 1800;
 unsigned char AdvertsEnabled = 0;
 unsigned char AdvertsFirst = 1;

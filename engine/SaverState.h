@@ -20,9 +20,9 @@ class CSaverState : public CTopLevelState {
 // The saver's own data, shared by its actions. Times are seconds of the
 // show's clock.
 extern unsigned char PictureChangeDue;
-extern float PictureStartTime;
-extern float WebMediaStartTime;
-extern float LastAdvertTime;
+extern double PictureStartTime;
+extern double WebMediaStartTime;
+extern double LastAdvertTime;
 extern int AdvertInterval;
 extern unsigned char AdvertsEnabled;
 extern unsigned char AdvertsFirst;

@@ -69,7 +69,7 @@ void SS_Stage::FrameMove(double time) {
 }
 
 // Font entries are not drawn by the stage.
-void SS_Stage::Render(double time, float elapsed) {
+void SS_Stage::Render(double time, double elapsed) {
   for (Entry* entry : entries_)
     if (SS_LabelGraphic* label = LabelFor(*entry)) label->Render(time, elapsed);
 }

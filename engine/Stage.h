@@ -26,7 +26,7 @@ class SS_Stage {
   void SetDesc(int position, SS_GraphicDesc* desc);
   void ClearDescs();
   void FrameMove(double time);
-  void Render(double time, float elapsed);
+  void Render(double time, double elapsed);
 
   int EntryCount() const { return static_cast<int>(entries_.size()); }
   std::vector<SS_Graphic*>& Graphics() { return graphics_; }

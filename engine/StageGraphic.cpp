@@ -29,7 +29,7 @@ void SS_Graphic::Reset() {
 }
 
 void SS_Graphic::FrameMove(double) {}
-void SS_Graphic::Render(double, float) {}
+void SS_Graphic::Render(double, double) {}
 HRESULT SS_Graphic::OnCreateDevice() { return S_OK; }
 HRESULT SS_Graphic::OnResetDevice() { return S_OK; }
 HRESULT SS_Graphic::OnLostDevice() { return S_OK; }
@@ -80,7 +80,7 @@ void SS_LabelGraphic::Reset() {
   desc_ = nullptr;
 }
 
-void SS_LabelGraphic::Render(double, float) {
+void SS_LabelGraphic::Render(double, double) {
   if (!desc_ || !desc_->visible) return;
   CDXUTTextHelper text(font_, sprite_.Get(), 15);
   int x = static_cast<int>(desc_->position.x);

@@ -17,7 +17,7 @@ class SS_Graphic {
   virtual void Release();
   virtual void Reset();
   virtual void FrameMove(double time);
-  virtual void Render(double time, float elapsed);
+  virtual void Render(double time, double elapsed);
   virtual HRESULT OnCreateDevice();
   virtual HRESULT OnResetDevice();
   virtual HRESULT OnLostDevice();
@@ -66,7 +66,7 @@ class SS_LabelGraphic : public SS_Graphic {
   HRESULT Create(const std::wstring& name, int id, int second, float size, int extra) override;
   void Release() override;
   void Reset() override;
-  void Render(double time, float elapsed) override;
+  void Render(double time, double elapsed) override;
   HRESULT OnCreateDevice() override;
   HRESULT OnResetDevice() override;
   HRESULT OnLostDevice() override;

@@ -31,15 +31,15 @@ double SecondsSinceStart() {
 
 }  // namespace
 
-float CHighResTimer::GetAbsoluteTime() { return static_cast<float>(SecondsSinceStart()); }
+double CHighResTimer::GetAbsoluteTime() { return SecondsSinceStart(); }
 
-float CHighResTimer::GetTime() { return static_cast<float>(SecondsSinceStart()); }
+double CHighResTimer::GetTime() { return SecondsSinceStart(); }
 
-float CHighResTimer::GetElapsedTime() {
+double CHighResTimer::GetElapsedTime() {
   double now = SecondsSinceStart();
   double elapsed = now - g_lastElapsedReading;
   g_lastElapsedReading = now;
-  return static_cast<float>(elapsed < 0.0 ? 0.0 : elapsed);
+  return elapsed < 0.0 ? 0.0 : elapsed;
 }
 
 void CHighResTimer::SetClockForTests(ClockSource clock) {

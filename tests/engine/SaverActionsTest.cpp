@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ShowFixture.h"
+#include "engine/FrameRest.h"
 #include "engine/Logic.h"
 #include "engine/SaverPlayer.h"
 #include "engine/SaverState.h"
@@ -66,7 +67,7 @@ class SaverActions : public ShowFixture {
     g_rec = Recording();
     AdvertsEnabled = 0;
     AdvertsFirst = 1;
-    LastAdvertTime = 0.0f;
+    LastAdvertTime = 0.0;
     SetDialogPlayKind(0);
     ForcePictureRender = 0;
     Build();
@@ -98,6 +99,9 @@ class SaverActions : public ShowFixture {
     for (int i = 0; i < n; ++i) AddPicture(L"p", L"C:\\pics\\p" + std::to_wstring(i) + L".png", L"C:\\pics", 2);
   }
 };
+
+// The same, for each of a few clock readings.
+class SaverActionsAt : public SaverActions, public testing::WithParamInterface<double> {};
 
 // One update of each loading and playing action for every player state.
 struct StateRow {
@@ -628,7 +632,7 @@ TEST_F(SaverActions, AdvertRoad) {
   g_rec.state = 6;
   Step(0.0);  // the advert ended: stopped, its time noted, a picture next
   EXPECT_EQ(g_rec.stops, 1);
-  EXPECT_EQ(LastAdvertTime, 900.0f);
+  EXPECT_EQ(LastAdvertTime, 900.0);
   EXPECT_EQ(CurrentAction(), L"SAVER_PICONLYLOADING_1");
 
   clock.Set(900.0 + 1799.0);
@@ -677,6 +681,67 @@ TEST_F(SaverActions, TheLoopWakesWhenAWaitEnds) {
     EXPECT_EQ(CurrentAction(), c.action) << where;
   }
 }
+
+namespace {
+
+using SaverPace = SaverActionsAt;
+
+// One frame late at most: the loop's rest and a little work.
+constexpr double kOneFrame = (kFrameRestMs + 2) / 1000.0;
+
+}  // namespace
+
+// Days after the start, the waits end as they do a minute after it: a
+// 5-second picture, the 7-second wait for a web item that does not play, and
+// the choice's retry when there is nothing to show each end once, within a
+// frame of their moment, in as many frames as at 100 s, without the loop
+// spinning on the deadline.
+TEST_P(SaverPace, WaitsEndOnTimeWhateverTheClockReads) {
+  SliderVal_PictureTimeout = 5;
+  AddPictures(1);
+  AddWebMedia(L"http://radio.example/stream", L"http://radio.example", 6);
+  struct Wait {
+    const char* name;
+    int visualMode;
+    const wchar_t* action;
+    int state;
+    double seconds;
+  } waits[] = {
+      {"picture", 1, L"SAVER_PICONLYPLAYING_1", 0, 5.0},
+      {"web item", 1, L"SAVER_WEBMPLAYING_1", 2, 7.0},
+      {"nothing to show", 0, L"SAVER_SELECTNEXT_1", 0, 1.0},
+  };
+  for (const Wait& w : waits) {
+    PacedRun runs[2];
+    const double starts[2] = {100.0, GetParam()};
+    for (int i = 0; i < 2; ++i) {
+      std::string where = std::string(w.name) + " at " + std::to_string(starts[i]);
+      CurrentVisualIndex = w.visualMode;
+      g_rec.state = w.state;
+      g_rec.open = w.visualMode == 0;  // opened, the choice finds nothing to show
+      g_rec.listStops = 0;
+      g_rec.playNextMedia = 0;
+      clock.Set(starts[i]);
+      Enter(w.action);
+      int tries = g_rec.playNextMedia;
+      runs[i] = StepPacedUntil(starts[i], [&] {
+        return w.visualMode == 0 ? g_rec.playNextMedia > tries : CurrentAction() != w.action;
+      });
+      EXPECT_GT(runs[i].ended, w.seconds) << where;
+      EXPECT_LE(runs[i].ended, w.seconds + kOneFrame) << where;
+      EXPECT_EQ(runs[i].spins, 0) << where;
+      if (w.state == 2) {
+        EXPECT_EQ(g_rec.listStops, 1) << where;
+      }
+      if (w.visualMode == 0) {
+        EXPECT_EQ(g_rec.playNextMedia, tries + 1) << where;
+      }
+    }
+    EXPECT_EQ(runs[1].frames, runs[0].frames) << w.name << " at " << GetParam();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ClockReadings, SaverPace, testing::ValuesIn(LongRunClockReadings()), ClockReadingName);
 
 // While an item is held, a frame asks the player for its state only where
 // the show watches playback, and then once; it presents nothing and

@@ -1,5 +1,6 @@
 #include "ShowFixture.h"
 
+#include "engine/FrameRest.h"
 #include "engine/IntroState.h"
 
 int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, const std::function<bool(DWORD pixel)>& test) {
@@ -26,6 +27,15 @@ int CountBackBufferPixels(IDirect3DDevice9* device, RECT area, const std::functi
   if (copy) copy->Release();
   back->Release();
   return count;
+}
+
+const std::vector<double>& LongRunClockReadings() {
+  static const std::vector<double> readings = {100.0, 2097152.0, 67108864.0};
+  return readings;
+}
+
+std::string ClockReadingName(const testing::TestParamInfo<double>& info) {
+  return "At" + std::to_string(static_cast<long long>(info.param)) + "s";
 }
 
 HWND CreateShowWindow(int width, int height) {
@@ -63,6 +73,23 @@ void ShowFixture::Step(double seconds) {
   ASSERT_NE(thread, nullptr);
   ASSERT_NE(GetScrSvrApp(), nullptr);
   lastRest = thread->RunFrame();
+}
+
+PacedRun ShowFixture::StepPacedUntil(double start, const std::function<bool()>& ended) {
+  PacedRun run;
+  lastRest = kFrameRestMs;
+  int shortInARow = 0;
+  while (clock.Now() - start < 30.0) {
+    Step(lastRest / 1000.0);
+    ++run.frames;
+    shortInARow = lastRest <= 1 ? shortInARow + 1 : 0;
+    if (shortInARow == 2) ++run.spins;
+    if (ended()) {
+      run.ended = clock.Now() - start;
+      break;
+    }
+  }
+  return run;
 }
 
 std::wstring ShowFixture::CurrentState() {

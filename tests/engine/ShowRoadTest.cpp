@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "ShowFixture.h"
+#include "engine/FrameRest.h"
 #include "engine/IntroState.h"
 #include "engine/Logic.h"
 #include "engine/SaverActions.h"
@@ -48,8 +49,8 @@ TEST_F(ShowRoad, FromBootThroughTheIntroHoldToTheSaver) {
   Step();  // pass 2: the intro starts and takes its start time
   EXPECT_EQ(CurrentState(), L"IntroState");
   EXPECT_EQ(CurrentAction(), L"INTRO_ACT_SPLASH_1");
-  float start = GetIntroStartTime();
-  EXPECT_FLOAT_EQ(start, static_cast<float>(clock.Now()));
+  double start = GetIntroStartTime();
+  EXPECT_DOUBLE_EQ(start, clock.Now());
 
   // Exactly one second is not enough: the hold is strict. The loop rests its
   // full frame while the end is far, then wakes just after it.
@@ -75,6 +76,36 @@ TEST_F(ShowRoad, FromBootThroughTheIntroHoldToTheSaver) {
   EXPECT_EQ(CurrentAction(), L"SAVER_SELECTNEXT_1");
   EXPECT_EQ(trace.Matching(L"AppHarrowbell1_MainMachine -> HelpState").size(), 0u);
 }
+
+namespace {
+class ShowRoadAt : public ShowFixture, public testing::WithParamInterface<double> {};
+}  // namespace
+
+// Days after the start the intro's hold ends as it does a minute after it:
+// within a frame of its second, in as many frames, without the loop spinning.
+TEST_P(ShowRoadAt, TheIntroHoldEndsOnTimeWhateverTheClockReads) {
+  const double starts[2] = {100.0, GetParam()};
+  PacedRun runs[2];
+  for (int i = 0; i < 2; ++i) {
+    std::string where = "at " + std::to_string(starts[i]);
+    ResetIntroHoldForTests();
+    clock.Set(starts[i]);
+    Build();
+    Step();
+    Step();
+    ASSERT_EQ(CurrentAction(), L"INTRO_ACT_SPLASH_1") << where;
+    double began = GetIntroStartTime();
+    EXPECT_DOUBLE_EQ(began, clock.Now()) << where;
+    runs[i] = StepPacedUntil(began, [&] { return CurrentAction() != L"INTRO_ACT_SPLASH_1"; });
+    EXPECT_GT(runs[i].ended, 1.0) << where;
+    EXPECT_LE(runs[i].ended, 1.0 + (kFrameRestMs + 2) / 1000.0) << where;
+    EXPECT_EQ(runs[i].spins, 0) << where;
+    Destroy();
+  }
+  EXPECT_EQ(runs[1].frames, runs[0].frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(ClockReadings, ShowRoadAt, testing::ValuesIn(LongRunClockReadings()), ClockReadingName);
 
 TEST_F(ShowRoad, TheSaverStateBuildsItsTwentyActions) {
   Build();
