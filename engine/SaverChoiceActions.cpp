@@ -9,6 +9,7 @@
 #include "engine/ScrSvrMachine.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/Settings.h"
+#include "engine/ShowRequests.h"
 #include "media/ListPlayer.h"
 #include "media/MediaKind.h"
 #include "media/Randomizer.h"
@@ -120,6 +121,9 @@ int SelectNextEnter(CScrSvrMachine* owner, int) {
     owner->SetState(L"SAVER_SPLASH_1");
     return 0;
   }
+  // The dialog's Stop or Play from the show's start comes before anything of
+  // the catalog.
+  if (AnswerPlaybackRequestKeptForFirstChoice()) return 0;
   if (g_holdNextChoice) {
     g_holdNextChoice = false;
     WaitForChoice();

@@ -170,7 +170,9 @@ void DeviceRelease::operator()(CScrSvrDevice* device) const {
 
 CScrSvrThread::CScrSvrThread(HWND window) : window_(window), registration_(this) { Build(); }
 
-CScrSvrThread::~CScrSvrThread() = default;
+// What the window thread asked of this show goes with it, also when no frame
+// loop ran to drop it (a show stepped by hand).
+CScrSvrThread::~CScrSvrThread() { DropShowRequests(); }
 
 void CScrSvrThread::Build() {
   std::srand(static_cast<unsigned>(std::time(nullptr)));

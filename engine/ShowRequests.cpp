@@ -24,6 +24,8 @@ namespace {
 struct RequestQueue {
   CriticalSection lock;
   std::vector<std::function<void()>> requests;
+  // The dialog's last Stop or Play while the show was starting.
+  std::function<void()> keptForFirstChoice;
 };
 
 RequestQueue& Queue() {
@@ -70,6 +72,7 @@ void DropShowRequests() {
   RequestQueue& queue = Queue();
   CriticalSectionHold hold(queue.lock);
   queue.requests.clear();
+  queue.keptForFirstChoice = nullptr;
 }
 
 void RequestShowAdvance() {
@@ -106,21 +109,44 @@ void StopBothPlayers() {
   StopPlayer();
 }
 
+CScrSvrMachine* SaverActions() {
+  CScrSvrApp* app = GetScrSvrApp();
+  CScrSvrMachine* machine = app ? app->GetMachine() : nullptr;
+  CScrSvrState* saver = machine ? machine->GetState(L"SaverState") : nullptr;
+  return saver ? saver->GetChildMachine() : nullptr;
+}
+
 // The saver's actions wait in "SAVER_PLAYERSTOPPED_1" for the dialog's Play
 // and take the dialog's item over from there, whichever action was watching
 // what played before.
 void ShowWaitsForDialogPlay() {
-  CScrSvrApp* app = GetScrSvrApp();
-  CScrSvrMachine* machine = app ? app->GetMachine() : nullptr;
-  CScrSvrState* saver = machine ? machine->GetState(L"SaverState") : nullptr;
-  CScrSvrMachine* actions = saver ? saver->GetChildMachine() : nullptr;
-  if (actions) actions->SetState(L"SAVER_PLAYERSTOPPED_1");
+  if (CScrSvrMachine* actions = SaverActions()) actions->SetState(L"SAVER_PLAYERSTOPPED_1");
+}
+
+// Until the saver is first entered its actions do not exist: a Stop would go
+// nowhere and a Play would be played over by the catalog's first item. So
+// the last one made then waits for the show's first choice. Once the actions
+// run, a Stop or Play acts at once, and one still kept is older: it goes.
+void PostPlaybackRequest(const wchar_t* what, std::function<void()> act) {
+  PostShowRequest([what, act] {
+    CScrSvrMachine* actions = SaverActions();
+    bool starting = actions && !actions->HasCurrentState();
+    {
+      RequestQueue& queue = Queue();
+      CriticalSectionHold hold(queue.lock);
+      queue.keptForFirstChoice = starting ? act : nullptr;
+    }
+    if (starting)
+      Trace(L"kept for the first choice: %s", what);
+    else
+      act();
+  });
 }
 
 }  // namespace
 
 void RequestPlaybackStop() {
-  PostShowRequest([] {
+  PostPlaybackRequest(L"dialog stop", [] {
     StopBothPlayers();
     Trace(L"dialog stop");
     ShowWaitsForDialogPlay();
@@ -128,7 +154,7 @@ void RequestPlaybackStop() {
 }
 
 void RequestDialogPlay(const std::wstring& path, int kind) {
-  PostShowRequest([path, kind] {
+  PostPlaybackRequest(L"dialog play", [path, kind] {
     StopBothPlayers();
     ApplyVisualOptionsForKind(kind);
     PlayFile(path);
@@ -136,6 +162,18 @@ void RequestDialogPlay(const std::wstring& path, int kind) {
     Trace(L"dialog play %d: %s", kind, path.c_str());
     ShowWaitsForDialogPlay();
   });
+}
+
+bool AnswerPlaybackRequestKeptForFirstChoice() {
+  std::function<void()> kept;
+  {
+    RequestQueue& queue = Queue();
+    CriticalSectionHold hold(queue.lock);
+    kept.swap(queue.keptForFirstChoice);
+  }
+  if (!kept) return false;
+  kept();
+  return true;
 }
 
 void RequestPlaybackResume() {

@@ -10,7 +10,7 @@
 // of the worker's frame step.
 
 // Queues a request for the show's next frame. Requests still queued when the
-// show stops are dropped.
+// show stops are dropped, with a Stop or Play kept for its first choice.
 void PostShowRequest(std::function<void()> request);
 
 // Worker thread, at the start of a frame with the frame lock held.
@@ -30,10 +30,21 @@ void ApplyMute(bool mute);
 // Play. Play stops both players, plays the file, and hands it to the show,
 // which watches it by its kind (AUDIO or VIDEO) as one of its own; resume
 // goes on with a paused item.
+//
+// While the show is starting (device, boot, intro) its actions do not exist
+// yet: the last Stop or Play made then is kept and answered by the show's
+// first choice, before anything of the catalog starts. Pause and resume act
+// on what plays, which then is nothing, so they change nothing; "Close"
+// still closes the program.
 void RequestPlaybackPause(bool pause);
 void RequestPlaybackStop();
 void RequestDialogPlay(const std::wstring& path, int kind);
 void RequestPlaybackResume();
+
+// The show's choice, on the worker thread: answers the Stop or Play kept from
+// the show's start, if there is one, and returns true; the show then waits
+// for Play or watches the dialog's item instead of choosing.
+bool AnswerPlaybackRequestKeptForFirstChoice();
 
 // The wallpaper dialog's "Close": playback stops at the next frame, then the
 // show's window is asked to close, which ends the program.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Scoped.h"
 #include "platform/Trace.h"
@@ -12,6 +13,8 @@ namespace {
 struct Recorded {
   CriticalSection lock;
   std::vector<std::wstring> lines;
+  std::wstring hookLine;
+  std::function<void()> hook;
 };
 
 Recorded& Store() {
@@ -21,18 +24,35 @@ Recorded& Store() {
 
 void Record(const std::wstring& line) {
   Recorded& recorded = Store();
+  std::function<void()> hook;
+  {
+    CriticalSectionHold hold(recorded.lock);
+    recorded.lines.push_back(line);
+    if (recorded.hook && line == recorded.hookLine) hook.swap(recorded.hook);
+  }
+  // Outside the lock: the action may trace.
+  if (hook) hook();
+}
+
+void SetHook(const std::wstring& line, std::function<void()> action) {
+  Recorded& recorded = Store();
   CriticalSectionHold hold(recorded.lock);
-  recorded.lines.push_back(line);
+  recorded.hookLine = line;
+  recorded.hook = std::move(action);
 }
 
 }  // namespace
 
 TraceRecorder::TraceRecorder() {
   Clear();
+  SetHook(std::wstring(), nullptr);
   SetTraceSinkForTests(Record);
 }
 
-TraceRecorder::~TraceRecorder() { SetTraceSinkForTests(nullptr); }
+TraceRecorder::~TraceRecorder() {
+  SetTraceSinkForTests(nullptr);
+  SetHook(std::wstring(), nullptr);
+}
 
 std::vector<std::wstring> TraceRecorder::Lines() const {
   Recorded& recorded = Store();
@@ -61,3 +81,7 @@ void TraceRecorder::Clear() {
 void TraceRecorder::Suspend() { SetTraceSinkForTests(nullptr); }
 
 void TraceRecorder::Resume() { SetTraceSinkForTests(Record); }
+
+void TraceRecorder::OnceAfter(const std::wstring& line, std::function<void()> action) {
+  SetHook(line, std::move(action));
+}

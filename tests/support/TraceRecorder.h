@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,4 +19,7 @@ class TraceRecorder {
   // recorder's own work.
   void Suspend();
   void Resume();
+  // Runs the action once, on the thread that traces the line, right after it
+  // is recorded: a moment inside a frame that a test cannot step to.
+  void OnceAfter(const std::wstring& line, std::function<void()> action);
 };

@@ -21,6 +21,10 @@ void RecordSoundInto(const std::wstring& path) {
   SetEnvironmentVariableW(L"KEL_VLC_BRIDGE_SOUND_FILE", path.empty() ? nullptr : path.c_str());
 }
 
+std::wstring HoldLibraryStartEntry(const std::wstring& releaseFile) {
+  return L"KEL_VLC_BRIDGE_HOLD_NEW=" + releaseFile;
+}
+
 // The sizes in the header are left unfinished while the device is open: the
 // samples run from the "data" chunk to the end of the file.
 double LoudestSample(const std::wstring& wavPath) {

@@ -20,6 +20,11 @@ void UseDummyOutputs();
 // sound card; an empty path ends this for the instances made after.
 void RecordSoundInto(const std::wstring& path);
 
+// The environment entry ("NAME=value") for a program a test starts: its
+// libvlc_new waits until the file exists, which holds the program where it
+// opens libvlc. The bridge's log then has a "libvlc_new_held" line.
+std::wstring HoldLibraryStartEntry(const std::wstring& releaseFile);
+
 // The loudest sample of such a recording (16-bit or float samples) as a
 // fraction of full scale; -1 when the file holds no samples.
 double LoudestSample(const std::wstring& wavPath);

@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/IntroState.h"
 #include "engine/Logic.h"
 #include "engine/MessageBoxWatcher.h"
+#include "engine/SaverPlayer.h"
 #include "engine/ScrSvrThread.h"
 #include "engine/ShowFixture.h"
 #include "engine/ShowRequests.h"
@@ -491,4 +493,204 @@ TEST_F(AdvanceOnAShow, PlaybackCommandsAndCloseWaitForTheNextFrame) {
   RunShowRequests();
   EXPECT_EQ(trace.Matching(L"pause player 1").size(), 1u);
   EXPECT_TRUE(PeekMessageW(&msg, window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+}
+
+// ---- the dialog's Stop and Play while the show starts ----------------------
+
+namespace {
+
+// The show's own player as its actions see it: every item plays, and what the
+// show's choice starts of the catalog (a video) is counted.
+int g_catalogStarts = 0;
+const SaverPlayer kCountingPlayer = {
+    [] { return true; },
+    [] { return ++g_catalogStarts, true; },
+    [] { return ++g_catalogStarts, true; },
+    [] { return 4; },  // VIDEO
+    [] { return 3; },  // libvlc_Playing
+    [] { return true; },
+    [] { return true; },
+    [] { return false; },
+    [] { return true; },
+    [] { return true; },
+    [] { return true; },
+};
+
+// Where in the show's start a press lands: before the worker's build, in the
+// boot, in the intro's hold, in the frame whose intro hands over to the
+// saver, and after the show's first choice.
+enum class When { Build, Boot, Hold, LastIntroFrame, Running };
+enum class Press { Stop, PlayAudio, PlayVideo, Pause, Resume, Ok };
+
+struct Pressed {
+  When when;
+  Press press;
+};
+
+struct StartCase {
+  const char* name;
+  std::vector<Pressed> presses;
+  // The dialog's OK lands inside the frame of the first choice, between the
+  // splash and the choice.
+  bool okBeforeTheChoice;
+  std::vector<const wchar_t*> actions;  // "SAVER_<name>_1", in order
+  int stops;                            // Stops answered
+  const wchar_t* played;                // the dialog's item that was played, if any
+  int catalogStarts;
+};
+
+const wchar_t* const kAudio = L"1: C:\\media\\target.wav";
+const wchar_t* const kVideo = L"4: C:\\media\\target.y4m";
+
+class StartingShow : public ShowFixture {
+ protected:
+  void SetUp() override {
+    ShowFixture::SetUp();
+    g_catalogStarts = 0;
+    SetDialogPlayKind(0);
+    SetSaverPlayerForTests(&kCountingPlayer);
+  }
+  void TearDown() override {
+    ShowFixture::TearDown();
+    SetSaverPlayerForTests(nullptr);
+    SetDialogPlayKind(0);
+  }
+  void PressAll(const StartCase& c, When when) {
+    for (const Pressed& p : c.presses) {
+      if (p.when != when) continue;
+      switch (p.press) {
+        case Press::Stop: RequestPlaybackStop(); break;
+        case Press::PlayAudio: RequestDialogPlay(L"C:\\media\\target.wav", 1); break;
+        case Press::PlayVideo: RequestDialogPlay(L"C:\\media\\target.y4m", 4); break;
+        case Press::Pause: RequestPlaybackPause(true); break;
+        case Press::Resume: RequestPlaybackResume(); break;
+        case Press::Ok: SetCatalogReloadRequested(true); break;  // what the dialog's OK does
+      }
+    }
+  }
+  std::vector<std::wstring> Actions() {
+    std::vector<std::wstring> out;
+    for (const std::wstring& line : trace.Matching(L"SAVER_CHILD -> ")) out.push_back(line.substr(15));
+    return out;
+  }
+};
+
+}  // namespace
+
+// A Stop or Play made before the show's first choice is answered by that
+// choice, the last one over the others, and nothing of the catalog starts:
+// Stop leaves the show waiting for Play, Play has the dialog's item watched
+// on the road of its kind. Pause and resume find nothing playing and change
+// nothing. After the first choice a press acts at its next frame.
+TEST_F(StartingShow, StopAndPlayBeforeTheFirstChoiceAreAnsweredByIt) {
+  const std::vector<const wchar_t*> stopped = {L"SPLASH", L"INIT", L"SELECTNEXT", L"PLAYERSTOPPED"};
+  const std::vector<const wchar_t*> video = {L"SPLASH",     L"INIT",         L"SELECTNEXT",  L"PLAYERSTOPPED",
+                                             L"SELECTPLAY", L"VIDEOLOADING", L"VIDEOPLAYING"};
+  const std::vector<const wchar_t*> audio = {L"SPLASH",        L"INIT",       L"SELECTNEXT",
+                                             L"PLAYERSTOPPED", L"SELECTPLAY", L"AUDIOVISUALLOADING",
+                                             L"AUDIOVISUALPLAYING"};
+  const std::vector<const wchar_t*> asUsual = {L"SPLASH", L"INIT", L"SELECTNEXT", L"VIDEOLOADING", L"VIDEOPLAYING"};
+  const std::vector<const wchar_t*> reloadThenVideo = {
+      L"SPLASH",        L"INIT",       L"SELECTNEXT",   L"SPLASH",      L"INIT",
+      L"SELECTNEXT",    L"PLAYERSTOPPED", L"SELECTPLAY", L"VIDEOLOADING", L"VIDEOPLAYING"};
+  const std::vector<const wchar_t*> reloadThenStopped = {L"SPLASH", L"INIT",       L"SELECTNEXT",
+                                                         L"SPLASH", L"INIT",       L"SELECTNEXT",
+                                                         L"PLAYERSTOPPED"};
+  const StartCase cases[] = {
+      {"stop at build", {{When::Build, Press::Stop}}, false, stopped, 1, nullptr, 0},
+      {"play at build", {{When::Build, Press::PlayVideo}}, false, video, 0, kVideo, 0},
+      {"stop in the boot", {{When::Boot, Press::Stop}}, false, stopped, 1, nullptr, 0},
+      {"play audio in the boot", {{When::Boot, Press::PlayAudio}}, false, audio, 0, kAudio, 0},
+      {"stop in the hold", {{When::Hold, Press::Stop}}, false, stopped, 1, nullptr, 0},
+      {"play in the hold", {{When::Hold, Press::PlayVideo}}, false, video, 0, kVideo, 0},
+      {"stop as the intro ends", {{When::LastIntroFrame, Press::Stop}}, false, stopped, 1, nullptr, 0},
+      {"play as the intro ends", {{When::LastIntroFrame, Press::PlayAudio}}, false, audio, 0, kAudio, 0},
+      {"stop then play", {{When::Boot, Press::Stop}, {When::Boot, Press::PlayVideo}}, false, video, 0, kVideo, 0},
+      {"play then stop", {{When::Hold, Press::PlayAudio}, {When::Hold, Press::Stop}}, false, stopped, 1, nullptr, 0},
+      {"play at build, stop in the hold",
+       {{When::Build, Press::PlayVideo}, {When::Hold, Press::Stop}}, false, stopped, 1, nullptr, 0},
+      {"stop at build, play as the intro ends",
+       {{When::Build, Press::Stop}, {When::LastIntroFrame, Press::PlayAudio}}, false, audio, 0, kAudio, 0},
+      {"play then ok at build", {{When::Build, Press::PlayVideo}, {When::Build, Press::Ok}}, false, video, 0, kVideo,
+       0},
+      {"play then ok in the hold", {{When::Hold, Press::PlayAudio}, {When::Hold, Press::Ok}}, false, audio, 0, kAudio,
+       0},
+      {"play, then ok before the choice", {{When::Boot, Press::PlayVideo}}, true, reloadThenVideo, 0, kVideo, 0},
+      {"stop, then ok before the choice", {{When::Hold, Press::Stop}}, true, reloadThenStopped, 1, nullptr, 0},
+      {"play then pause", {{When::Boot, Press::PlayVideo}, {When::Hold, Press::Pause}}, false, video, 0, kVideo, 0},
+      {"stop then resume", {{When::Boot, Press::Stop}, {When::Hold, Press::Resume}}, false, stopped, 1, nullptr, 0},
+      {"pause", {{When::Hold, Press::Pause}}, false, asUsual, 0, nullptr, 1},
+      {"resume", {{When::Boot, Press::Resume}}, false, asUsual, 0, nullptr, 1},
+      {"stop in the start, play once running",
+       {{When::Boot, Press::Stop}, {When::Running, Press::PlayVideo}},
+       false,
+       {L"SPLASH", L"INIT", L"SELECTNEXT", L"PLAYERSTOPPED", L"PLAYERSTOPPED", L"SELECTPLAY", L"VIDEOLOADING",
+        L"VIDEOPLAYING"},
+       1,
+       kVideo,
+       0},
+      {"stop once running",
+       {{When::Running, Press::Stop}},
+       false,
+       {L"SPLASH", L"INIT", L"SELECTNEXT", L"VIDEOLOADING", L"PLAYERSTOPPED"},
+       1,
+       nullptr,
+       1},
+  };
+  for (const StartCase& c : cases) {
+    trace.Clear();
+    g_catalogStarts = 0;
+    if (c.okBeforeTheChoice)
+      trace.OnceAfter(L"SAVER_CHILD -> SAVER_INIT_1", [] { SetCatalogReloadRequested(true); });
+    ResetIntroHoldForTests();
+    PressAll(c, When::Build);
+    Build();
+    Step();
+    PressAll(c, When::Boot);
+    Step();
+    PressAll(c, When::Hold);
+    Step(1.1);
+    PressAll(c, When::LastIntroFrame);
+    Step();
+    ASSERT_EQ(CurrentState(), L"SaverState") << c.name;
+    PressAll(c, When::Running);
+    for (int i = 0; i < 6; ++i) Step();
+
+    std::vector<std::wstring> expected;
+    for (const wchar_t* action : c.actions) expected.push_back(std::wstring(L"SAVER_") + action + L"_1");
+    EXPECT_EQ(Actions(), expected) << c.name;
+    EXPECT_EQ(g_catalogStarts, c.catalogStarts) << c.name << ": the catalog's item";
+    EXPECT_EQ(trace.Matching(L"dialog stop").size(), static_cast<size_t>(c.stops)) << c.name;
+    std::vector<std::wstring> played;
+    if (c.played) played.push_back(std::wstring(L"dialog play ") + c.played);
+    EXPECT_EQ(trace.Matching(L"dialog play "), played) << c.name;
+    Destroy();
+  }
+}
+
+// A Stop or Play kept for a show that ended before its first choice, or still
+// queued when it ended, is not answered by a later show.
+TEST_F(StartingShow, AKeptPressGoesWithItsShow) {
+  for (bool ran : {true, false}) {
+    trace.Clear();
+    g_catalogStarts = 0;
+    ResetIntroHoldForTests();
+    Build();
+    Step();
+    RequestDialogPlay(L"C:\\media\\target.y4m", 4);
+    if (ran) Step();  // kept
+    Destroy();
+    trace.Clear();
+    ResetIntroHoldForTests();
+    Build();
+    Step();
+    Step();
+    Step(1.1);
+    Step();
+    for (int i = 0; i < 3; ++i) Step();
+    EXPECT_TRUE(trace.Matching(L"dialog play ").empty()) << ran;
+    EXPECT_EQ(g_catalogStarts, 1) << ran;
+    EXPECT_EQ(CurrentAction(), L"SAVER_VIDEOPLAYING_1") << ran;
+    Destroy();
+  }
 }

@@ -44,7 +44,7 @@ struct PlaybackView {
   std::map<std::string, PlayerView> players;
   std::string lastPlayer;  // the player given a media last
   int loadingPictures = 0;
-  int madeFromPath = 0;
+  std::vector<std::string> madeFromPath;  // the paths media were made from
 };
 
 PlaybackView ReadPlayback(const std::vector<BridgeCall>& calls, size_t from) {
@@ -57,7 +57,7 @@ PlaybackView ReadPlayback(const std::vector<BridgeCall>& calls, size_t from) {
     bool recent = i >= from;
     if (f == "libvlc_media_new_path" && !call.fields.empty()) {
       paths[call.result] = call.fields[0];
-      if (recent) ++view.madeFromPath;
+      if (recent) view.madeFromPath.push_back(call.fields[0]);
       if (recent && call.fields[0].find("KEL_Loading.png") != std::string::npos) ++view.loadingPictures;
     } else if (f == "libvlc_media_new_location" || f == "libvlc_media_list_item_at_index") {
       paths.erase(call.result);
@@ -105,7 +105,8 @@ struct FromState {
   const char* name;
   int visualMode;            // WP_CurrentVisualIndex
   const wchar_t* element;    // what the show's catalog holds: twice for pictures
-  const wchar_t* watching;   // the action that shows the state is reached
+  const wchar_t* watching;   // the action that shows the state is reached; null:
+                             // the show is still starting, held where it opens libvlc
   Then then;                 // what the dialog does first
 };
 
@@ -117,6 +118,8 @@ const FromState kFromStates[] = {
     {"web_stream", 0, L"WEBM", L"SAVER_WEBMPLAYING_1", Then::Nothing},
     {"paused", 0, L"VIDEO", L"SAVER_VIDEOPLAYING_1", Then::Pause},
     {"stopped", 0, L"VIDEO", L"SAVER_VIDEOPLAYING_1", Then::Stop},
+    {"starting", 0, L"VIDEO", nullptr, Then::Nothing},
+    {"stopped_while_starting", 0, L"VIDEO", nullptr, Then::Stop},
 };
 
 class WallpaperPlayback : public testing::Test {
@@ -162,15 +165,23 @@ class WallpaperPlayback : public testing::Test {
 
   // Starts kelwall on the catalog and waits until the show watches with the
   // action; then the catalog gains the dialog's items (the show keeps its
-  // lists until it is asked to reload), and the dialog is opened.
+  // lists until it is asked to reload), and the dialog is opened. Without an
+  // action the show is held in its start, where it opens libvlc, until
+  // Release: it reads the catalog, dialog's items and all, only then.
   void StartAndOpenDialog(int visualMode, const std::vector<CatalogNode>& show, const wchar_t* watching,
                           const std::vector<CatalogNode>& offered) {
     registry.SetDword(L"WP_CurrentVisualIndex", static_cast<DWORD>(visualMode));
     WriteCatalog(show);
     tracePath = install + L"trace" + std::to_wstring(++runs) + L".txt";
-    ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", L"KEL_TRACE=" + tracePath));
+    releaseFile = install + L"release" + std::to_wstring(runs);
+    std::vector<std::wstring> environment = {L"KEL_TRACE=" + tracePath};
+    if (!watching) environment.push_back(HoldLibraryStartEntry(releaseFile));
+    ASSERT_TRUE(wallpaper.Start(ProgramFolder() + L"kelwall.exe", L"", environment));
     ASSERT_TRUE(WaitUntil(20000, [&] { return (control = FindWindowW(kControlWindowClass, kControlWindowTitle)) != nullptr; }));
-    ASSERT_TRUE(WaitForLine(std::wstring(L"SAVER_CHILD -> ") + watching, 40000));
+    if (watching)
+      ASSERT_TRUE(WaitForLine(std::wstring(L"SAVER_CHILD -> ") + watching, 40000));
+    else
+      ASSERT_TRUE(WaitUntil(20000, [&] { return !bridge.Calls("libvlc_new_held").empty(); }));
     std::vector<CatalogNode> all = show;
     all.insert(all.end(), offered.begin(), offered.end());
     WriteCatalog(all);
@@ -179,6 +190,19 @@ class WallpaperPlayback : public testing::Test {
       return (dialog = FindWindowW(L"#32770", L"Kelvane Screen Saver Settings")) != nullptr;
     }));
     ASSERT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(GetDlgItem(dialog, IDC_PLAY)) != FALSE; }));
+  }
+  // Lets a show held in its start go on.
+  void Release() { ASSERT_TRUE(WriteFileBytes(releaseFile, "go")); }
+  // The position after the show's first choice in its trace, once it made it.
+  size_t AfterTheFirstChoice() {
+    size_t after = 0;
+    EXPECT_TRUE(WaitUntil(40000, [&] {
+      std::vector<TraceLine> lines = Trace();
+      for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].text == L"SAVER_CHILD -> SAVER_SELECTNEXT_1") return (after = i + 1) != 0;
+      return false;
+    })) << "the show did not begin";
+    return after;
   }
   void Close() {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CLOSE_WALLPAPER, BN_CLICKED),
@@ -240,6 +264,7 @@ class WallpaperPlayback : public testing::Test {
     EXPECT_EQ(player.state, kPlaying) << where;
     EXPECT_FALSE(player.stopped) << where;
     EXPECT_EQ(view.loadingPictures, 0) << where << ": the loading picture came between";
+    for (const std::string& path : view.madeFromPath) EXPECT_EQ(path, WideToUtf8(target)) << where << ": started too";
     std::vector<std::wstring> actions = ActionsFrom(Trace(), lines);
     if (road.empty()) {
       EXPECT_TRUE(actions.empty()) << where << ": the show left " << WideToUtf8(actions.front());
@@ -255,6 +280,7 @@ class WallpaperPlayback : public testing::Test {
   std::wstring install;
   std::wstring folder;
   std::wstring tracePath;
+  std::wstring releaseFile;
   ChildProcess wallpaper;
   HWND control = nullptr;
   HWND dialog = nullptr;
@@ -283,15 +309,20 @@ class DialogPlay : public WallpaperPlayback, public testing::WithParamInterface<
 
 // From every state the show can be in, Play with an item selected stops what
 // plays and plays the item within a second; at five seconds it still plays,
-// watched on the road of its kind, with no loading picture in between.
+// watched on the road of its kind, with no loading picture in between and
+// nothing else started. Pressed while the show is still starting, Play and
+// Stop are answered when it begins, before anything of its catalog starts.
 TEST_P(DialogPlay, PlaysTheSelectedItemFromEveryState) {
   const FromState& from = *GetParam().from;
   bool video = GetParam().video;
+  bool starting = !from.watching;
   std::vector<CatalogNode> show = ShowItems(from.element);
   StartAndOpenDialog(from.visualMode, show, from.watching, {Item(L"AUDIO", L"target.wav"), Item(L"VIDEO", L"target.y4m")});
   if (HasFatalFailure()) return;
   std::string name = std::string(from.name) + (video ? " / video" : " / audio");
-  if (std::wstring(from.element) != L"PICTURE") ASSERT_TRUE(WaitForState(kPlaying)) << name;
+  if (std::wstring(from.element) != L"PICTURE" && !starting) {
+    ASSERT_TRUE(WaitForState(kPlaying)) << name;
+  }
 
   if (from.then == Then::Pause) {
     Click(IDC_PAUSE);
@@ -299,14 +330,22 @@ TEST_P(DialogPlay, PlaysTheSelectedItemFromEveryState) {
   } else if (from.then == Then::Stop) {
     size_t stopLines = Trace().size();
     size_t stopCalls = bridge.Calls().size();
-    DWORD stopped = GetTickCount();
     Click(IDC_STOP);
-    ASSERT_TRUE(WaitForLine(L"dialog stop")) << name;
+    if (starting) Release();
+    ASSERT_TRUE(WaitForLine(L"dialog stop", 40000)) << name;
+    DWORD stopped = GetTickCount();
+    if (starting) {
+      EXPECT_NE(FindTraceLine(Trace(), L"kept for the first choice: dialog stop"), nullptr) << name;
+    }
     // The show waits for Play: nothing else is started meanwhile.
     SleepUntil(stopped, 5000);
     PlaybackView view = ReadPlayback(bridge.Calls(), stopCalls);
-    EXPECT_TRUE(view.players[view.lastPlayer].stopped) << name;
-    EXPECT_EQ(view.madeFromPath, 0) << name << ": the show went on after Stop";
+    if (starting) {
+      EXPECT_TRUE(view.lastPlayer.empty()) << name << ": a player was given a media";
+    } else {
+      EXPECT_TRUE(view.players[view.lastPlayer].stopped) << name;
+    }
+    EXPECT_TRUE(view.madeFromPath.empty()) << name << ": the show went on after Stop";
     std::vector<std::wstring> actions = ActionsFrom(Trace(), stopLines);
     ASSERT_FALSE(actions.empty());
     EXPECT_EQ(actions.back(), L"SAVER_PLAYERSTOPPED_1") << name;
@@ -321,6 +360,14 @@ TEST_P(DialogPlay, PlaysTheSelectedItemFromEveryState) {
   size_t lines = Trace().size();
   DWORD pressed = GetTickCount();
   Click(IDC_PLAY);
+  if (starting && from.then == Then::Nothing) {
+    // Timed from the show's first choice, which answers it; from there on the
+    // show does not choose again.
+    Release();
+    lines = AfterTheFirstChoice();
+    pressed = GetTickCount();
+    EXPECT_NE(FindTraceLine(Trace(), L"kept for the first choice: dialog play"), nullptr) << name;
+  }
   SleepUntil(pressed, 1000);
   ExpectPlaying(target, road, calls, lines, name + " after 1 s");
   SleepUntil(pressed, 5000);
@@ -348,7 +395,7 @@ TEST_F(WallpaperPlayback, PauseResumesWithPauseOrWithPlayWithoutASelection) {
     Click(resume);
     ASSERT_TRUE(WaitForState(kPlaying)) << resume;
     ExpectPlaying(video, L"", calls, lines, resume == IDC_PAUSE ? "pause, pause" : "pause, play");
-    EXPECT_EQ(ReadPlayback(bridge.Calls(), calls).madeFromPath, 0) << resume;
+    EXPECT_TRUE(ReadPlayback(bridge.Calls(), calls).madeFromPath.empty()) << resume;
   }
   Close();
 }

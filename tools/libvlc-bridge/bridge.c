@@ -28,7 +28,10 @@
  *   it: the function, its arguments and its result, separated by tabs;
  * - when KEL_VLC_BRIDGE_FAIL_NEW is "1", libvlc_new returns NULL without
  *   asking libvlc, so tests can take the program's road for a libvlc that
- *   loads but will not start.
+ *   loads but will not start;
+ * - when KEL_VLC_BRIDGE_HOLD_NEW names a Windows file, libvlc_new waits until
+ *   that file exists (a minute at most), so a test can hold the program where
+ *   it opens libvlc, in the middle of its start, and let it go on later.
  *
  * The variables are read from the Windows environment at each call, so a
  * test can set them in-process.
@@ -257,6 +260,21 @@ static void log_handles(const char *function, int count, const void *a, const vo
     log_end(&line);
 }
 
+/* KEL_VLC_BRIDGE_HOLD_NEW: waits for its file; the wait is logged as it
+   begins, so a test knows the program is held. */
+static void hold_new(void)
+{
+    WCHAR *path = get_env(L"KEL_VLC_BRIDGE_HOLD_NEW");
+    DWORD start = GetTickCount();
+    line_t line;
+    if (!path) return;
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+        if (log_begin(&line, "libvlc_new_held")) log_end(&line);
+        while (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 60000) Sleep(20);
+    }
+    HeapFree(GetProcessHeap(), 0, path);
+}
+
 /* ---- paths ---- */
 
 /* A Windows path in UTF-8 as a Unix path (HeapFree it), or NULL when Wine
@@ -458,6 +476,7 @@ libvlc_instance_t *CDECL bridge_new(int argc, const char *const *argv)
     for (i = 0; i < argc; ++i) args[i] = argv[i];
     for (i = 0; i < extra; ++i) args[argc + i] = outputs[i];
     args[argc + extra] = NULL;
+    hold_new();
     instance = fail_new() ? NULL : libvlc_new(argc + extra, args);
     wallpaper_instance_made(instance, argc, argv);
 
