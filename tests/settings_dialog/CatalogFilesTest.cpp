@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,11 +17,8 @@
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/CatalogTreeWalk.h"
 #include "settings_dialog/CatalogXmlText.h"
-#include "settings_dialog/ReplacingFile.h"
 #include "settings_dialog/TreeHost.h"
 #include "support/TestPaths.h"
-#include "support/TraceRecorder.h"
-#include "support/TracedRests.h"
 
 namespace {
 
@@ -488,144 +484,6 @@ TEST_F(CatalogFilesTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
   ASSERT_EQ(root.children.size(), 1u);
   EXPECT_EQ(Attribute(root.children[0], L"branchname"), L"new");
   EXPECT_FALSE(FileExists(path + L".saving"));
-}
-
-namespace {
-
-// The replacement step as a scanner that holds the files makes it: the first
-// `refusals` tries fail with `error`, later ones put the file in place.
-struct HeldFiles {
-  int refusals = 0;
-  DWORD error = 0;
-  int tries = 0;
-};
-HeldFiles g_held;
-
-bool PutInPlaceWhenFree(const std::wstring& written, const std::wstring& target) {
-  if (++g_held.tries <= g_held.refusals) {
-    SetLastError(g_held.error);
-    return false;
-  }
-  return MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-}
-
-}  // namespace
-
-// A catalog that a scanner or indexer holds for a moment after the save wrote
-// it is put in place once it is free, tried again for about a second; one
-// held longer, or refused for another reason, fails at once or then, and
-// the old file stays whole.
-TEST_F(CatalogFilesTest, AReplacementRefusedForAMomentIsTriedAgain) {
-  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
-  const std::string old = "<?xml version=\"1.0\"?><CATALOG><PICTURE branchname=\"old\"/></CATALOG>";
-  const int kAll = ReplacingFile::kReplaceAttempts;
-  const struct {
-    const char* what;
-    int refusals;
-    DWORD error;
-    bool saved;
-    int tries;
-  } cases[] = {
-      {"held twice, then free", 2, ERROR_SHARING_VIOLATION, true, 3},
-      {"denied once while it is scanned", 1, ERROR_ACCESS_DENIED, true, 2},
-      {"the old file held as it is replaced", 1, ERROR_UNABLE_TO_REMOVE_REPLACED, true, 2},
-      {"held all along", 1000, ERROR_SHARING_VIOLATION, false, kAll},
-      {"the disk is full", 1000, ERROR_DISK_FULL, false, 1},
-  };
-  ReplacingFile::SetPutInPlaceForTests(PutInPlaceWhenFree);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    std::wstring path = File(L"held.xml");
-    ASSERT_TRUE(WriteFileBytes(path, old));
-    g_held = HeldFiles{c.refusals, c.error, 0};
-    std::vector<std::wstring> rests;
-    bool saved = false;
-    DWORD error = 0;
-    {
-      TraceRecorder trace;
-      TracedRests traced;
-      saved = WriteCatalogFile(tree(), path, L"catalog");
-      error = GetLastError();
-      rests = trace.Matching(L"rest ");
-    }
-    EXPECT_EQ(saved, c.saved);
-    EXPECT_EQ(g_held.tries, c.tries);
-    EXPECT_EQ(rests, std::vector<std::wstring>(c.tries - 1, L"rest " + std::to_wstring(ReplacingFile::kReplaceRetryMs)));
-    EXPECT_FALSE(FileExists(path + L".saving"));
-    if (c.saved) {
-      XmlElement root;
-      ASSERT_TRUE(ParseXmlFile(path, root));
-      ASSERT_EQ(root.children.size(), 1u);
-      EXPECT_EQ(Attribute(root.children[0], L"branchname"), L"new");
-    } else {
-      EXPECT_EQ(error, c.error) << "the caller is not told why";
-      EXPECT_EQ(ReadFileBytes(path), old);
-    }
-  }
-  ReplacingFile::SetPutInPlaceForTests(nullptr);
-}
-
-namespace {
-
-// A scanner's hold on the file: open, shared with nobody, for a moment.
-struct Hold {
-  HANDLE opened = nullptr;
-  std::atomic<bool> released{false};
-};
-
-DWORD WINAPI HoldForAMoment(LPVOID parameter) {
-  Hold* hold = static_cast<Hold*>(parameter);
-  Sleep(300);
-  CloseHandle(hold->opened);
-  hold->released = true;
-  return 0;
-}
-
-}  // namespace
-
-// The same with the system's own refusal: the catalog is open elsewhere,
-// shared with nobody, when the save puts the new one in its place; the save
-// waits for it and succeeds.
-TEST_F(CatalogFilesTest, ACatalogHeldOpenForAMomentIsReplacedOnceFree) {
-  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
-  std::wstring path = File(L"open.xml");
-  ASSERT_TRUE(WriteFileBytes(path, "<?xml version=\"1.0\"?><CATALOG/>"));
-  Hold hold;
-  hold.opened = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(hold.opened, INVALID_HANDLE_VALUE);
-  HANDLE holder = CreateThread(nullptr, 0, HoldForAMoment, &hold, 0, nullptr);
-  ASSERT_NE(holder, nullptr);
-  bool saved = WriteCatalogFile(tree(), path, L"catalog");
-  bool waited = hold.released;
-  WaitForSingleObject(holder, 5000);
-  CloseHandle(holder);
-  EXPECT_TRUE(saved);
-  EXPECT_TRUE(waited) << "the file was replaced while it was held";
-  XmlElement root;
-  ASSERT_TRUE(ParseXmlFile(path, root));
-  ASSERT_EQ(root.children.size(), 1u);
-  EXPECT_FALSE(FileExists(path + L".saving"));
-  EXPECT_FALSE(FileExists(path + L".replaced"));
-}
-
-// A save replaces the catalog in place: the file keeps its attributes, as a
-// catalog the user hid should. (Its
-// permissions and creation time go with ReplaceFileW on Windows; Wine's file
-// systems keep neither.)
-TEST_F(CatalogFilesTest, ASaveKeepsTheOldFilesAttributes) {
-  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
-  std::wstring path = File(L"kept.xml");
-  ASSERT_TRUE(WriteFileBytes(path, "<?xml version=\"1.0\"?><CATALOG/>"));
-  const DWORD kept = FILE_ATTRIBUTE_HIDDEN;
-  ASSERT_TRUE(SetFileAttributesW(path.c_str(), kept));
-  ASSERT_TRUE(WriteCatalogFile(tree(), path, L"catalog"));
-  XmlElement root;
-  ASSERT_TRUE(ParseXmlFile(path, root));
-  ASSERT_EQ(root.children.size(), 1u);
-  EXPECT_EQ(GetFileAttributesW(path.c_str()) & kept, kept) << "the catalog lost its attributes";
-  EXPECT_FALSE(FileExists(path + L".saving"));
-  EXPECT_FALSE(FileExists(path + L".replaced"));
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // 5,000 levels: loaded from a DOM and saved on a stack far smaller than one
