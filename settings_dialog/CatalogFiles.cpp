@@ -3,8 +3,6 @@
 #include <comdef.h>
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "media/MSXMLParser.h"
 #include "media/MediaKind.h"
 #include "platform/Scoped.h"
@@ -13,68 +11,10 @@
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/CatalogTreeWalk.h"
 #include "settings_dialog/CatalogXmlText.h"
+#include "settings_dialog/ReplacingFile.h"
 #include "settings_dialog/ScopedRedraw.h"
 
 namespace {
-
-bool IsReadOnlyFile(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
-         !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A document written into a file beside the one it is for, which it replaces
-// only once it is whole and on the disk: a save that fails half-way leaves
-// the user's catalog as it was. A read-only catalog is left alone (the
-// system would let the replacement through on some file systems). The
-// caller reads why a save failed (GetLastError), not how the clean-up went.
-class ReplacingFile {
- public:
-  explicit ReplacingFile(const std::wstring& path) : path_(path), temporary_(path + L".saving") {
-    if (path.empty() || IsReadOnlyFile(path)) return;
-    DeleteFileW(temporary_.c_str());
-    file_.Reset(CreateFileW(temporary_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                            nullptr));
-    if (!file_.Valid()) temporary_.clear();  // none was made: none to delete
-  }
-  ~ReplacingFile() {
-    if (committed_ || temporary_.empty()) return;
-    DWORD error = GetLastError();
-    file_.Close();
-    DeleteFileW(temporary_.c_str());
-    SetLastError(error);
-  }
-  ReplacingFile(const ReplacingFile&) = delete;
-  ReplacingFile& operator=(const ReplacingFile&) = delete;
-
-  bool IsOpen() const { return file_.Valid(); }
-
-  bool Write(const std::string& bytes) {
-    size_t done = 0;
-    while (file_.Valid() && done < bytes.size()) {
-      DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
-      DWORD written = 0;
-      if (!WriteFile(file_.Get(), bytes.data() + done, chunk, &written, nullptr) || written != chunk) return false;
-      done += written;
-    }
-    return file_.Valid();
-  }
-
-  bool Commit() {
-    if (!file_.Valid() || !FlushFileBuffers(file_.Get())) return false;
-    file_.Close();
-    if (!MoveFileExW(temporary_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return false;
-    committed_ = true;
-    return true;
-  }
-
- private:
-  std::wstring path_;
-  std::wstring temporary_;
-  ScopedHandle file_;
-  bool committed_ = false;
-};
 
 // The text goes to the file piece by piece as the walk makes it.
 template <class WriteItems>

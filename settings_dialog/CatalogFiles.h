@@ -8,9 +8,9 @@
 
 // Writes the whole tree as a catalog (root "CATALOG", declaration UTF-8),
 // every level in the tree's order, folders not opened yet included; loading
-// the file gives the same tree back. The document goes to a temporary file beside path that replaces the old
-// file only once it is complete: false when anything failed, and then the
-// old file is untouched. topName is not used.
+// the file gives the same tree back. The document replaces the old file only
+// once it is complete (ReplacingFile): false when anything failed, GetLastError
+// says why, and the old file is untouched. topName is not used.
 bool WriteCatalogFile(HWND tree, const std::wstring& path, const std::wstring& topName);
 
 // Appends the items of a catalog file to the tree. False when the file gives

@@ -2,6 +2,9 @@
 
 #include <ole2.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "engine/InstanceCheck.h"
 #include "engine/Logic.h"
 #include "engine/Settings.h"
@@ -44,6 +47,17 @@ const RadioValue kVisualRadios[] = {
 };
 const RadioValue kPowerRadios[] = {
     {IDC_POWER_NONE, 0}, {IDC_POWER_SCREEN_SAVER, 1}, {IDC_POWER_USE, 2}};
+
+template <size_t N>
+bool IsIn(int id, const RadioValue (&group)[N]) {
+  return std::any_of(std::begin(group), std::end(group), [id](const RadioValue& radio) { return radio.id == id; });
+}
+
+template <size_t N>
+void UncheckAllBut(HWND dialog, int id, const RadioValue (&group)[N]) {
+  for (const RadioValue& radio : group)
+    if (radio.id != id) CheckDlgButton(dialog, radio.id, BST_UNCHECKED);
+}
 
 }  // namespace
 
@@ -177,6 +191,19 @@ bool CConfigDialog::SaveCatalogTree() {
   if (!WriteCatalogFile(CatalogTree(), path, L"catalog")) return false;
   catalogUnreadable_ = false;
   return true;
+}
+
+// The system clears the other radios of a group only where they are shown
+// and enabled: a hidden or disabled one holding the stored mode would stay
+// checked beside the user's choice, and win in SaveSettings' order.
+void CConfigDialog::OnRadioClicked(int id) {
+  if (IsDlgButtonChecked(dialog_, id) != BST_CHECKED) return;
+  if (id == IDC_VISUAL_NONE || IsIn(id, kVisualRadios)) {
+    if (id != IDC_VISUAL_NONE) CheckDlgButton(dialog_, IDC_VISUAL_NONE, BST_UNCHECKED);
+    UncheckAllBut(dialog_, id, kVisualRadios);
+  } else if (IsIn(id, kPowerRadios)) {
+    UncheckAllBut(dialog_, id, kPowerRadios);
+  }
 }
 
 void CConfigDialog::OnIntervalSliderChanged() {

@@ -29,6 +29,8 @@ class CConfigDialog {
   // written. A main catalog that was there but could not be read is only
   // replaced when the user agrees (false, file kept, when not).
   bool SaveCatalogTree();
+  // A visual or power radio clicked; any other id is not one.
+  void OnRadioClicked(int id);
   void OnIntervalSliderChanged();
   void OnUrlEditChanged();
   void SetStatusText(const std::wstring& text);

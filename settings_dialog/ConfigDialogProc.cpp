@@ -111,6 +111,9 @@ void OnClick(HWND dialog, CConfigDialog* object, int id) {
     case IDC_MUTE_AUDIO:
       OnDialogMuteClicked(IsDlgButtonChecked(dialog, IDC_MUTE_AUDIO) == BST_CHECKED);
       break;
+    default:
+      if (object) object->OnRadioClicked(id);
+      break;
   }
 }
 

@@ -15,6 +15,7 @@
 #include "settings_dialog/ConfigDialog.h"
 #include "settings_dialog/ConfigDialogProc.h"
 #include "settings_dialog/DialogFixture.h"
+#include "settings_dialog/ScriptedReplace.h"
 #include "settings_dialog/TreeHost.h"
 #include "support/CurrentDirectoryMarker.h"
 #include "support/TestPaths.h"
@@ -134,6 +135,32 @@ TEST(CatalogCommands, OkThatCannotSaveTheCatalogSaysSoAndStaysOpen) {
   f.Ok();
   EXPECT_TRUE(f.Ended());
   EXPECT_TRUE(FileExists(f.CatalogPath()));
+}
+
+// A scanner that holds the catalog for longer than the save waits: the
+// user is told, the catalog is as it was and the dialog stays open.
+TEST(CatalogCommands, OkWhileTheCatalogIsHeldSaysSoAndKeepsTheOldCatalog) {
+  DialogFixture f;
+  f.WriteCatalog(SmallCatalogXml());
+  const std::string before = ReadFileBytes(f.CatalogPath());
+  ASSERT_TRUE(f.Open());
+  f.SelectCatalogItem(f.FindCatalogItem(L"clip.avi"));
+  f.Command(IDC_DELETE_ITEM);
+  {
+    ScriptedReplace scanner;
+    scanner.replaceErrors = AlwaysFails(ERROR_SHARING_VIOLATION);
+    f.Ok();
+    EXPECT_GT(scanner.Count(L"replace catalog.xml"), 1);
+  }
+  ASSERT_EQ(1u, Seams().boxes.size());
+  EXPECT_NE(std::wstring::npos, Seams().boxes[0].text.find(L"The catalog could not be saved to\n" + f.CatalogPath()));
+  EXPECT_FALSE(f.Ended());
+  EXPECT_EQ(before, ReadFileBytes(f.CatalogPath()));
+  EXPECT_FALSE(FileExists(f.CatalogPath() + L".saving"));
+  // Once it lets go, OK saves what the dialog shows.
+  f.Ok();
+  EXPECT_TRUE(f.Ended());
+  EXPECT_EQ(std::string::npos, ReadFileBytes(f.CatalogPath()).find("clip.avi"));
 }
 
 // What OK writes loads back as it was shown, every level in its order:

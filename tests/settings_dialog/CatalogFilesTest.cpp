@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "settings_dialog/CatalogTree.h"
 #include "settings_dialog/CatalogTreeWalk.h"
 #include "settings_dialog/CatalogXmlText.h"
+#include "settings_dialog/ScriptedReplace.h"
 #include "settings_dialog/TreeHost.h"
 #include "support/TestPaths.h"
 
@@ -53,6 +56,26 @@ class CatalogFilesTest : public testing::Test {
   }
   HWND tree() const { return host_->catalog(); }
   std::wstring File(const std::wstring& name) const { return folder_ + name; }
+  // The names in the test's folder, sorted.
+  std::vector<std::wstring> FolderNames() const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((folder_ + L"*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // The label of a catalog file's first item; empty when there is none.
+  static std::wstring FirstLabel(const std::wstring& path) {
+    XmlElement root;
+    if (!ParseXmlFile(path, root) || root.children.empty()) return L"";
+    return Attribute(root.children[0], L"branchname");
+  }
 
   std::wstring folder_;
   std::unique_ptr<TreeHost> host_;
@@ -484,6 +507,137 @@ TEST_F(CatalogFilesTest, AFailedSaveKeepsTheOldFileAndSaysSo) {
   ASSERT_EQ(root.children.size(), 1u);
   EXPECT_EQ(Attribute(root.children[0], L"branchname"), L"new");
   EXPECT_FALSE(FileExists(path + L".saving"));
+}
+
+const char* const kOldCatalog = "<?xml version=\"1.0\"?><CATALOG><PICTURE branchname=\"old\"/></CATALOG>";
+
+// A scanner or an indexer holding the catalog, or the document just written
+// beside it, for a moment delays a save; it does not fail it.
+TEST_F(CatalogFilesTest, AReplaceRefusedForAMomentIsTriedAgain) {
+  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
+  for (DWORD error : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_UNABLE_TO_REMOVE_REPLACED,
+                      ERROR_UNABLE_TO_MOVE_REPLACEMENT, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}) {
+    SCOPED_TRACE(error);
+    std::wstring path = File(L"user.xml");
+    ASSERT_TRUE(WriteFileBytes(path, kOldCatalog));
+    ScriptedReplace script;
+    script.replaceErrors = FailsFirst(2, error);
+    EXPECT_TRUE(WriteCatalogFile(tree(), path, L"catalog"));
+    EXPECT_EQ(script.Count(L"replace"), 3);
+    EXPECT_EQ(FirstLabel(path), L"new");
+    EXPECT_EQ(FolderNames(), std::vector<std::wstring>({L"user.xml"}));
+  }
+}
+
+// However the replace fails in the end, the old catalog is there as it was,
+// nothing is left beside it, and the caller is told why.
+TEST_F(CatalogFilesTest, AReplaceThatKeepsFailingLeavesTheOldFileAndSaysWhy) {
+  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
+  const struct {
+    DWORD error;
+    bool triedAgain;
+  } cases[] = {
+      {ERROR_SHARING_VIOLATION, true},
+      {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, true},  // each time after the old file went aside
+      {ERROR_DISK_FULL, false},
+      {ERROR_INVALID_PARAMETER, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    std::wstring path = File(L"user.xml");
+    ASSERT_TRUE(WriteFileBytes(path, kOldCatalog));
+    ScriptedReplace script;
+    script.replaceErrors = AlwaysFails(c.error);
+    SetLastError(ERROR_SUCCESS);
+    bool saved = WriteCatalogFile(tree(), path, L"catalog");
+    DWORD why = GetLastError();
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(why, c.error);
+    if (c.triedAgain)
+      EXPECT_GT(script.Count(L"replace"), 1);
+    else
+      EXPECT_EQ(script.Count(L"replace"), 1);
+    EXPECT_EQ(ReadFileBytes(path), kOldCatalog);
+    EXPECT_EQ(FolderNames(), std::vector<std::wstring>({L"user.xml"}));
+  }
+}
+
+// An old file that went aside and cannot be moved back is kept under the
+// backup name, never deleted; the next save puts it back first.
+TEST_F(CatalogFilesTest, AnOldFileThatCannotBePutBackIsKept) {
+  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
+  std::wstring path = File(L"user.xml");
+  ASSERT_TRUE(WriteFileBytes(path, kOldCatalog));
+  {
+    ScriptedReplace script;
+    script.replaceErrors = AlwaysFails(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+    script.moveErrors = AlwaysFails(ERROR_SHARING_VIOLATION);
+    EXPECT_FALSE(WriteCatalogFile(tree(), path, L"catalog"));
+    EXPECT_EQ(FolderNames(), std::vector<std::wstring>({L"user.xml.replaced"}));
+    EXPECT_EQ(ReadFileBytes(path + L".replaced"), kOldCatalog);
+  }
+  ScriptedReplace script;
+  script.replaceErrors = AlwaysFails(ERROR_DISK_FULL);
+  EXPECT_FALSE(WriteCatalogFile(tree(), path, L"catalog"));
+  EXPECT_EQ(FolderNames(), std::vector<std::wstring>({L"user.xml"}));
+  EXPECT_EQ(ReadFileBytes(path), kOldCatalog);
+}
+
+// A catalog that does not exist yet is moved into place, with the same
+// patience.
+TEST_F(CatalogFilesTest, ANewCatalogIsMovedIntoPlace) {
+  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
+  const struct {
+    std::function<DWORD(int)> moveErrors;
+    bool saved;
+    int moves;
+  } cases[] = {
+      {FailsFirst(2, ERROR_SHARING_VIOLATION), true, 3},
+      {AlwaysFails(ERROR_DISK_FULL), false, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.moves);
+    std::wstring path = File(L"fresh.xml");
+    ScriptedReplace script;
+    script.moveErrors = c.moveErrors;
+    bool saved = WriteCatalogFile(tree(), path, L"catalog");
+    DWORD why = GetLastError();
+    EXPECT_EQ(saved, c.saved);
+    EXPECT_EQ(script.Count(L"replace"), 0);
+    EXPECT_EQ(script.Count(L"move fresh.xml.saving -> fresh.xml"), c.moves);
+    EXPECT_EQ(static_cast<int>(script.calls.size()), c.moves);
+    if (c.saved) {
+      EXPECT_EQ(FirstLabel(path), L"new");
+      EXPECT_EQ(FolderNames(), std::vector<std::wstring>({L"fresh.xml"}));
+      DeleteFileW(path.c_str());
+    } else {
+      EXPECT_EQ(why, static_cast<DWORD>(ERROR_DISK_FULL));
+      EXPECT_TRUE(FolderNames().empty());
+    }
+  }
+}
+
+// Through the system's own ReplaceFileW: the new catalog takes the old one's
+// place with its hidden and system bits (Wine holds no others, and no
+// creation time a program can set).
+TEST_F(CatalogFilesTest, ASaveKeepsTheOldFilesAttributes) {
+  BuildTree(tree(), {{L"new", P, L"new.jpg"}});
+  const DWORD watched = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  for (DWORD attributes : {FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_SYSTEM,
+                           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, FILE_ATTRIBUTE_NORMAL}) {
+    SCOPED_TRACE(attributes);
+    std::wstring path = File(L"user.xml");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(WriteFileBytes(path, kOldCatalog));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), attributes));
+    ASSERT_EQ(GetFileAttributesW(path.c_str()) & watched, attributes & watched);
+    ASSERT_TRUE(WriteCatalogFile(tree(), path, L"catalog"));
+    EXPECT_EQ(FirstLabel(path), L"new");
+    EXPECT_EQ(FolderNames(), std::vector<std::wstring>({L"user.xml"}));
+    DWORD now = GetFileAttributesW(path.c_str());
+    EXPECT_EQ(now & watched, attributes & watched) << std::hex << now;
+    if (attributes & FILE_ATTRIBUTE_ARCHIVE) EXPECT_TRUE(now & FILE_ATTRIBUTE_ARCHIVE) << std::hex << now;
+  }
 }
 
 // 5,000 levels: loaded from a DOM and saved on a stack far smaller than one

@@ -2,7 +2,10 @@
 // real controls; what it saves is read back from the registry and the files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,22 +71,127 @@ TEST(ConfigDialog, OpensFromTheTemplateWithItsInitialStates) {
   EXPECT_EQ(nullptr, GetLogic());
 }
 
-TEST(ConfigDialog, CheckBoxesShowAndSaveTheirSettings) {
-  // Two openings with complementary patterns, so each box is seen both ways.
-  for (int pattern = 0; pattern < 2; ++pattern) {
+// And every power radio with its index.
+const RadioCase kPowerRadios[] = {{IDC_POWER_NONE, 0}, {IDC_POWER_SCREEN_SAVER, 1}, {IDC_POWER_USE, 2}};
+
+// Controls set as the user sets them (a click), or by messages where the
+// template hides or disables them; a radio chosen by messages clears the
+// others of its group, as a click does.
+void Tick(DialogFixture& f, int id, bool on) {
+  if (f.Visible(id) && f.Enabled(id))
+    f.SetChecked(id, on);
+  else
+    CheckDlgButton(f.Dialog(), id, on ? BST_CHECKED : BST_UNCHECKED);
+}
+template <size_t N>
+void Choose(DialogFixture& f, int id, const RadioCase (&group)[N]) {
+  if (f.Visible(id) && f.Enabled(id)) {
+    f.Click(id);
+    return;
+  }
+  for (const RadioCase& radio : group)
+    CheckDlgButton(f.Dialog(), radio.id, radio.id == id ? BST_CHECKED : BST_UNCHECKED);
+}
+// The slider moved as its own notification tells the dialog.
+void Slide(DialogFixture& f, int position) {
+  HWND slider = f.Control(IDC_INTERVAL_SLIDER);
+  SendMessageW(slider, TBM_SETPOS, TRUE, position);
+  SendMessageW(f.Dialog(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position), reinterpret_cast<LPARAM>(slider));
+}
+
+template <size_t N>
+const RadioCase& RadioWithId(int id, const RadioCase (&group)[N]) {
+  for (const RadioCase& radio : group)
+    if (radio.id == id) return radio;
+  ADD_FAILURE() << "no radio " << id;
+  return group[0];
+}
+
+// What a test puts on the screen before OK.
+struct ScreenCase {
+  std::vector<int> ticked;  // the check boxes ticked; the others are cleared
+  int visual;               // the visual radio chosen
+  int power;                // the power radio chosen
+  int slider;
+};
+bool Ticks(const ScreenCase& c, int id) { return std::find(c.ticked.begin(), c.ticked.end(), id) != c.ticked.end(); }
+
+// Every radio is chosen once. Across the cases every check box is ticked in
+// a pattern of its own (the first four spell each box's number, 1 to 10, in
+// binary), so two boxes wired to each other's setting store differently
+// somewhere.
+const ScreenCase kScreens[] = {
+    {{IDC_SHOW_CLOCK, IDC_SHOW_DATE, IDC_MUTE_AUDIO, IDC_RENAME_URLS, IDC_HIGH_PRIORITY}, IDC_VISUAL_NONE,
+     IDC_POWER_NONE, 5},
+    {{IDC_SHOW_NAME, IDC_SHOW_DATE, IDC_BLANK_VIDEO, IDC_RENAME_URLS, IDC_RESET_CACHE}, IDC_VISUAL_LOCAL_IMAGE,
+     IDC_POWER_SCREEN_SAVER, 12},
+    {{IDC_RANDOM_MEDIA, IDC_MUTE_AUDIO, IDC_BLANK_VIDEO, IDC_RENAME_URLS}, IDC_VISUAL_WEB_IMAGE, IDC_POWER_USE, 19},
+    {{IDC_PAIR_IMAGES, IDC_HIGH_PRIORITY, IDC_RESET_CACHE}, IDC_VISUAL_RANDOM, IDC_POWER_NONE, 26},
+    {{IDC_SHOW_CLOCK, IDC_SHOW_NAME, IDC_SHOW_DATE, IDC_RANDOM_MEDIA, IDC_MUTE_AUDIO, IDC_BLANK_VIDEO,
+      IDC_RENAME_URLS, IDC_PAIR_IMAGES, IDC_HIGH_PRIORITY, IDC_RESET_CACHE},
+     IDC_VISUAL_SCOPE, IDC_POWER_SCREEN_SAVER, 33},
+    {{}, IDC_VISUAL_SPECTRUM, IDC_POWER_USE, 40},
+    {{IDC_MUTE_AUDIO}, IDC_VISUAL_SPECTROMETER, IDC_POWER_NONE, 47},
+    {{IDC_BLANK_VIDEO}, IDC_VISUAL_VU_METER, IDC_POWER_SCREEN_SAVER, 54},
+    {{IDC_SHOW_CLOCK, IDC_SHOW_NAME, IDC_SHOW_DATE, IDC_MUTE_AUDIO, IDC_BLANK_VIDEO, IDC_RENAME_URLS,
+      IDC_PAIR_IMAGES, IDC_HIGH_PRIORITY, IDC_RESET_CACHE},
+     IDC_VISUAL_GOOM, IDC_POWER_USE, 60},
+};
+
+// Each case starts from a registry that is its opposite, which the dialog
+// shows; the test puts the case on the screen through the controls, and OK
+// stores exactly what the screen shows (also where the stored mode was on
+// the hidden "WEB Image", which a click elsewhere must clear).
+TEST(ConfigDialog, OkStoresWhatIsOnTheScreen) {
+  // The table itself: no box is ticked in every case or none, no two in the
+  // same ones, and every visual radio is chosen.
+  std::set<std::vector<bool>> patterns;
+  for (const CheckBoxCase& box : kCheckBoxes) {
+    std::vector<bool> pattern;
+    for (const ScreenCase& c : kScreens) pattern.push_back(Ticks(c, box.id));
+    ASSERT_NE(std::count(pattern.begin(), pattern.end(), true), 0) << box.value;
+    ASSERT_NE(std::count(pattern.begin(), pattern.end(), false), 0) << box.value;
+    ASSERT_TRUE(patterns.insert(pattern).second) << box.value << " shares its pattern";
+  }
+  std::set<int> chosen;
+  for (const ScreenCase& c : kScreens) chosen.insert(c.visual);
+  ASSERT_EQ(std::size(kVisualRadios), chosen.size());
+
+  for (size_t k = 0; k < std::size(kScreens); ++k) {
+    const ScreenCase& c = kScreens[k];
+    SCOPED_TRACE("screen case " + std::to_string(k));
+    const RadioCase& visual = RadioWithId(c.visual, kVisualRadios);
+    const RadioCase& power = RadioWithId(c.power, kPowerRadios);
+    const RadioCase& otherVisual = kVisualRadios[(k + 4) % std::size(kVisualRadios)];
+    const RadioCase& otherPower = kPowerRadios[(k + 1) % std::size(kPowerRadios)];
+    const int otherSlider = 65 - c.slider;
     DialogFixture f;
-    for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
-      f.Registry().SetDword(kCheckBoxes[i].value, (i + pattern) % 2);
+    for (const CheckBoxCase& box : kCheckBoxes) f.Registry().SetDword(box.value, Ticks(c, box.id) ? 0 : 1);
+    f.Registry().SetDword(L"CurrentVisualIndex", otherVisual.mode);
+    f.Registry().SetDword(L"CurrentPowerIndex", otherPower.mode);
+    f.Registry().SetDword(L"SliderVal_PictureTimeout", otherSlider);
     ASSERT_TRUE(f.Open());
-    for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
-      EXPECT_EQ((i + pattern) % 2 == 1, f.Checked(kCheckBoxes[i].id)) << kCheckBoxes[i].value;
-    // Flip every box (the hidden ones by message, as the user can't).
-    for (const CheckBoxCase& box : kCheckBoxes)
-      CheckDlgButton(f.Dialog(), box.id, f.Checked(box.id) ? BST_UNCHECKED : BST_CHECKED);
+    for (const CheckBoxCase& box : kCheckBoxes) EXPECT_EQ(!Ticks(c, box.id), f.Checked(box.id)) << box.value;
+    for (const RadioCase& radio : kVisualRadios) EXPECT_EQ(radio.id == otherVisual.id, f.Checked(radio.id)) << radio.id;
+    for (const RadioCase& radio : kPowerRadios) EXPECT_EQ(radio.id == otherPower.id, f.Checked(radio.id)) << radio.id;
+    EXPECT_EQ(otherSlider, SendMessageW(f.Control(IDC_INTERVAL_SLIDER), TBM_GETPOS, 0, 0));
+
+    for (const CheckBoxCase& box : kCheckBoxes) Tick(f, box.id, Ticks(c, box.id));
+    Choose(f, c.visual, kVisualRadios);
+    Choose(f, c.power, kPowerRadios);
+    Slide(f, c.slider);
+    // What OK will see, so a control the test could not set shows here.
+    for (const CheckBoxCase& box : kCheckBoxes) ASSERT_EQ(Ticks(c, box.id), f.Checked(box.id)) << box.value;
+    for (const RadioCase& radio : kVisualRadios) ASSERT_EQ(radio.id == c.visual, f.Checked(radio.id)) << radio.id;
+    for (const RadioCase& radio : kPowerRadios) ASSERT_EQ(radio.id == c.power, f.Checked(radio.id)) << radio.id;
+    ASSERT_EQ(std::to_wstring(c.slider), f.Text(IDC_INTERVAL_VALUE));
+
     f.Ok();
     ASSERT_TRUE(f.Ended());
-    for (size_t i = 0; i < std::size(kCheckBoxes); ++i)
-      EXPECT_EQ((i + pattern + 1) % 2, f.Dword(kCheckBoxes[i].value)) << kCheckBoxes[i].value;
+    for (const CheckBoxCase& box : kCheckBoxes) EXPECT_EQ(Ticks(c, box.id) ? 1u : 0u, f.Dword(box.value)) << box.value;
+    EXPECT_EQ(static_cast<DWORD>(visual.mode), f.Dword(L"CurrentVisualIndex"));
+    EXPECT_EQ(static_cast<DWORD>(power.mode), f.Dword(L"CurrentPowerIndex"));
+    EXPECT_EQ(static_cast<DWORD>(c.slider), f.Dword(L"SliderVal_PictureTimeout"));
   }
 }
 
@@ -162,7 +270,7 @@ TEST(ConfigDialog, SliderShowsTheIntervalInUseAndOkStoresIt) {
 }
 
 // A user on a fresh install moves the slider with the keyboard: the number
-// follows at once and OK stores it.
+// and the interval a running show keeps to follow at once, and OK stores it.
 TEST(ConfigDialog, TheSliderMovedByKeyStoresWhatItShows) {
   DialogFixture f;
   ASSERT_TRUE(f.Open());
@@ -174,7 +282,7 @@ TEST(ConfigDialog, TheSliderMovedByKeyStoresWhatItShows) {
   }
   EXPECT_EQ(7, SendMessageW(slider, TBM_GETPOS, 0, 0));
   EXPECT_EQ(L"7", f.Text(IDC_INTERVAL_VALUE));
-  EXPECT_EQ(7, SliderVal_PictureTimeout);
+  EXPECT_EQ(7, PictureIntervalInUse());
   f.Ok();
   EXPECT_EQ(7u, f.Dword(L"SliderVal_PictureTimeout"));
 }
@@ -186,7 +294,7 @@ TEST(ConfigDialog, SliderFollowsTheUser) {
   SendMessageW(slider, TBM_SETPOS, TRUE, 42);
   SendMessageW(f.Dialog(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 42), reinterpret_cast<LPARAM>(slider));
   EXPECT_EQ(L"42", f.Text(IDC_INTERVAL_VALUE));
-  EXPECT_EQ(42, SliderVal_PictureTimeout);
+  EXPECT_EQ(42, PictureIntervalInUse());
   // A scroll message from another control is not the slider's.
   SendMessageW(slider, TBM_SETPOS, TRUE, 10);
   SendMessageW(f.Dialog(), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 10), reinterpret_cast<LPARAM>(f.Control(IDOK)));
@@ -230,6 +338,7 @@ TEST(ConfigDialog, OkWritesEveryValueWithTheIndexesAtZero) {
   EXPECT_EQ(0u, f.Dword(L"CurrentMediaIndex"));
   EXPECT_EQ(0u, f.Dword(L"CurrentPictureIndex"));
   EXPECT_EQ(0u, f.Dword(L"CurrentAdvertisingIndex"));
+  // A show running beside the dialog starts its list over too.
   EXPECT_EQ(0, CurrentMediaIndex);
   EXPECT_FALSE(f.Registry().HasValue(L"AdvertiserCatalog"));
   // Every value the dialog edits, as a number.
@@ -240,32 +349,39 @@ TEST(ConfigDialog, OkWritesEveryValueWithTheIndexesAtZero) {
 }
 
 // Walks the settings table rather than a list of its own: a setting that is
-// read is written back on OK, as the dialog left it, and the installer's
-// texts are not.
-TEST(ConfigDialog, OkWritesEverySettingOfTheTableAsItStands) {
+// read is written back on OK as the dialog showed it, the three indexes the
+// show continues from as 0, and the installer's texts are not written.
+TEST(ConfigDialog, OkWritesEverySettingOfTheTableAsItWasShown) {
   DialogFixture f;
-  bool on = true;
+  std::map<std::wstring, DWORD> expected = {
+      {L"CurrentVisualIndex", 6}, {L"SliderVal_PictureTimeout", 30}, {L"CurrentPowerIndex", 1},
+      {L"CurrentMediaIndex", 0},  {L"CurrentPictureIndex", 0},       {L"CurrentAdvertisingIndex", 0},
+  };
+  DWORD on = 1;
   for (const SettingInfo& setting : GetSettingsTable()) {
     if (setting.type != SettingType::Flag) continue;
-    f.Registry().SetDword(setting.name, on ? 1 : 0);
-    on = !on;
+    expected[setting.name] = on;
+    on = 1 - on;
   }
-  f.Registry().SetDword(L"CurrentVisualIndex", 6);
-  f.Registry().SetDword(L"SliderVal_PictureTimeout", 30);
+  for (const auto& value : expected) f.Registry().SetDword(value.first.c_str(), value.second);
   f.Registry().SetDword(L"CurrentMediaIndex", 7);
+  f.Registry().SetDword(L"CurrentPictureIndex", 8);
+  f.Registry().SetDword(L"CurrentAdvertisingIndex", 9);
+  f.Registry().SetText(L"AdvertiserCatalog", L"ads.xml");
   ASSERT_TRUE(f.Open());
   f.Ok();
   ASSERT_TRUE(f.Ended());
   for (const SettingInfo& setting : GetSettingsTable()) {
-    if (setting.type == SettingType::Text) continue;
-    DWORD expected = setting.flag ? (*setting.flag ? 1u : 0u) : static_cast<DWORD>(*setting.number);
-    EXPECT_EQ(expected, f.Dword(setting.name)) << setting.name;
+    if (setting.type == SettingType::Text) {
+      EXPECT_EQ(0xDEADBEEFu, f.Dword(setting.name)) << setting.name << " was written as a number";
+      continue;
+    }
+    auto value = expected.find(setting.name);
+    ASSERT_NE(value, expected.end()) << setting.name << " is a setting this test does not know";
+    EXPECT_EQ(value->second, f.Dword(setting.name)) << setting.name;
   }
-  EXPECT_EQ(6, CurrentVisualIndex);
-  EXPECT_EQ(30, SliderVal_PictureTimeout);
-  EXPECT_EQ(0, CurrentMediaIndex);
-  EXPECT_FALSE(f.Registry().HasValue(L"AdvertiserCatalog"));
-  EXPECT_EQ(f.Install(), KEL_TARGETDIR);
+  EXPECT_TRUE(f.Registry().HasValue(L"KEL_TARGETDIR"));
+  EXPECT_TRUE(f.Registry().HasValue(L"AdvertiserCatalog"));
 }
 
 TEST(ConfigDialog, CancelChangesNothing) {

@@ -32,6 +32,20 @@ TEST(WallpaperDialog, OffersTheWallpapersControlsAndKeepsWhatItCannotUse) {
   EXPECT_EQ(1u, f.Dword(L"PairImages"));
 }
 
+// A stored mode on a disabled radio gives way to the one the user clicks.
+TEST(WallpaperDialog, AClickedModeReplacesAStoredOneItCannotPlay) {
+  DialogFixture f;
+  f.Registry().SetDword(L"WP_CurrentVisualIndex", 1);
+  ASSERT_TRUE(f.Open());
+  ASSERT_TRUE(f.Checked(IDC_VISUAL_LOCAL_IMAGE));
+  f.Click(IDC_VISUAL_RANDOM);
+  EXPECT_TRUE(f.Checked(IDC_VISUAL_RANDOM));
+  EXPECT_FALSE(f.Checked(IDC_VISUAL_LOCAL_IMAGE));
+  f.Ok();
+  ASSERT_TRUE(f.Ended());
+  EXPECT_EQ(3u, f.Dword(L"WP_CurrentVisualIndex"));
+}
+
 TEST(WallpaperDialog, UsesItsOwnModeAndPowerValuesAndOkReloadsTheCatalog) {
   DialogFixture f;
   f.Registry().SetDword(L"CurrentVisualIndex", 6);
